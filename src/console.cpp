@@ -1,0 +1,187 @@
+// The console's buffers, its "%d" formatting and its number reader: the part
+// that is the same on every platform.  Both buffers have a fixed size, so
+// memory stays the same whatever the length of the input.
+
+#include "console.hpp"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "console_sys.hpp"
+
+namespace {
+
+sys_streams streams;
+
+char out_buf[1 << 16];
+std::size_t out_len;
+
+unsigned char in_buf[1 << 16];
+std::size_t in_pos, in_len;
+bool in_ended;  // sticky, as stdio's end-of-file flag is
+
+[[noreturn]] void fail(const char* what) {
+    const int err = errno;
+    std::fprintf(stderr, "calcstats: %s: %s\n", what, std::strerror(err));
+    std::exit(1);
+}
+
+// The next byte of input, left in place, or -1 at end of input.  Running out
+// of buffered input is the one moment the program waits for the player, so
+// what it has written so far goes out first.
+int peek() {
+    if (in_pos < in_len)
+        return in_buf[in_pos];
+    if (in_ended)
+        return -1;
+    console_flush();
+    const long n = sys_read(in_buf, sizeof in_buf);
+    if (n < 0)
+        fail("erreur de lecture sur l'entree standard");
+    in_pos = 0;
+    in_len = static_cast<std::size_t>(n);
+    if (n == 0) {
+        in_ended = true;
+        return -1;
+    }
+    return in_buf[0];
+}
+
+bool is_space(int c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool is_digit(int c) {
+    return c >= '0' && c <= '9';
+}
+
+void drop_line() {
+    int c;
+    while ((c = peek()) != -1) {
+        ++in_pos;
+        if (c == '\n')
+            break;
+    }
+}
+
+void write_int(int value) {
+    // Work on the magnitude as unsigned so that INT_MIN needs no negation.
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    char digits[12];
+    char* p = digits + sizeof digits;
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        *--p = '-';
+    console_write(p, static_cast<std::size_t>(digits + sizeof digits - p));
+}
+
+}  // namespace
+
+void console_write(const char* text, std::size_t size) {
+    if (size > sizeof out_buf - out_len) {
+        console_flush();
+        if (size > sizeof out_buf) {
+            if (!sys_write(text, size))
+                fail("erreur d'ecriture sur la sortie standard");
+            return;
+        }
+    }
+    std::memcpy(out_buf + out_len, text, size);
+    out_len += size;
+}
+
+void console_flush() {
+    if (out_len == 0)
+        return;
+    const std::size_t size = out_len;
+    out_len = 0;
+    if (!sys_write(out_buf, size))
+        fail("erreur d'ecriture sur la sortie standard");
+}
+
+void console_open() {
+    out_len = in_pos = in_len = 0;
+    in_ended = false;
+    streams = sys_open();
+}
+
+int console_close() {
+    console_flush();
+    if (!sys_close())
+        fail("erreur d'ecriture sur la sortie standard");
+    return 0;
+}
+
+void console_print(std::string_view text, std::initializer_list<int> args) {
+    const int* arg = args.begin();
+    for (;;) {
+        const std::size_t at = text.find("%d");
+        if (at == std::string_view::npos || arg == args.end()) {
+            console_write(text.data(), text.size());
+            return;
+        }
+        console_write(text.data(), at);
+        write_int(*arg++);
+        text.remove_prefix(at + 2);
+    }
+}
+
+void console_puts(std::string_view text) {
+    console_write(text.data(), text.size());
+    console_write("\n", 1);
+}
+
+void console_title(const char* title) {
+    sys_title(title);
+}
+
+void console_clear() {
+    if (streams.out_term)
+        sys_clear();
+}
+
+void console_pause() {
+    console_print("Appuyez sur une touche pour continuer...");
+    if (streams.in_term) {
+        console_flush();
+        sys_wait_key();
+    }
+    console_print("\n");
+}
+
+bool console_read_int(int& value) {
+    int c;
+    while ((c = peek()) != -1 && is_space(c))
+        ++in_pos;
+    if (c == -1)
+        return false;
+
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') {
+        ++in_pos;
+        c = peek();
+    }
+    if (!is_digit(c)) {
+        drop_line();
+        return true;
+    }
+
+    // Every digit is read, but the magnitude stops growing at the limit.
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    long long magnitude = 0;
+    while ((c = peek()) != -1 && is_digit(c)) {
+        if (magnitude < limit)
+            magnitude = magnitude * 10 + (c - '0');
+        ++in_pos;
+    }
+    if (magnitude > limit)
+        magnitude = limit;
+    value = static_cast<int>(negative ? -magnitude : magnitude);
+    return true;
+}
