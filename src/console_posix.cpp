@@ -81,7 +81,7 @@ void catch_signals() {
 // negative); -1 if none came.
 int key_byte(int timeout_ms) {
     if (timeout_ms >= 0) {
-        struct pollfd p {STDIN_FILENO, POLLIN, 0};
+        struct pollfd p = {STDIN_FILENO, POLLIN, 0};
         if (poll(&p, 1, timeout_ms) <= 0)
             return -1;
     }

@@ -31,9 +31,9 @@ const read_case read_cases[] = {
     {"1 130 130", {1, 130, 130}},
     {"1\r\n130\r\n", {1, 130}},
     {"+7 -0 007", {7, 0, 7}},
-    {"12abc\n5", {12, -7, 5}},          // the rest of the line goes with the garbage
+    {"12abc\n5", {12, -7, 5}},  // the rest of the line goes with the garbage
     {"abc def\n5\n", {-7, 5}},
-    {"- 5\n6", {-7, 6}},                // a sign alone is no number
+    {"- 5\n6", {-7, 6}},  // a sign alone is no number
     {"+\n-\n", {-7, -7}},
     {"2147483647 2147483648 99999999999999999999", {INT_MAX, INT_MAX, INT_MAX}},
     {"-2147483648 -2147483649 -99999999999999999999", {INT_MIN, INT_MIN, INT_MIN}},

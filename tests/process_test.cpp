@@ -28,7 +28,7 @@ struct terminal {
     terminal() {
         pid = forkpty(&master, nullptr, nullptr, nullptr);
         if (pid == 0) {
-            const struct rlimit no_core {0, 0};
+            const struct rlimit no_core = {0, 0};
             setrlimit(RLIMIT_CORE, &no_core);
             execl(CALCSTATS, CALCSTATS, static_cast<char*>(nullptr));
             _exit(127);
@@ -58,7 +58,7 @@ struct terminal {
     }
     // True if anything at all arrives within timeout_ms.
     bool more(int timeout_ms) {
-        struct pollfd p {master, POLLIN, 0};
+        struct pollfd p = {master, POLLIN, 0};
         char buf[4096];
         if (poll(&p, 1, timeout_ms) <= 0)
             return false;
@@ -86,7 +86,8 @@ struct terminal {
 
 TEST(Terminal, TitleClearAndOneKeyPerPause) {
     terminal t;
-    ASSERT_TRUE(t.wait_for("\x1b]0;Calculateur de statistiques\a\x1b[H\x1b[2J\x1b[3J--- --- --- --- --- --- -"));
+    ASSERT_TRUE(
+        t.wait_for("\x1b]0;Calculateur de statistiques\a\x1b[H\x1b[2J\x1b[3J--- --- --- --- --- --- -"));
     ASSERT_TRUE(t.wait_for("Votre classe ? : "));
     EXPECT_NE(t.lflag() & ECHO, 0u);
 
