@@ -10,7 +10,8 @@
 // line mode are turned off, signals stay on so Ctrl-C still interrupts.  It
 // is given back after the key, at exit, and on SIGINT, SIGTERM, SIGHUP and
 // SIGQUIT, after which the signal is raised again so that the process ends
-// as the signal would have ended it.
+// as the signal would have ended it.  Ctrl-Z (SIGTSTP) gives it back too
+// while the program is stopped, and takes it again when it goes on.
 
 #include <poll.h>
 #include <signal.h>
@@ -26,6 +27,7 @@ namespace {
 
 sys_streams streams;
 struct termios saved;
+struct termios raw;
 volatile sig_atomic_t changed;
 
 // Idempotent and async-signal-safe: it is called from signal handlers.
@@ -39,7 +41,7 @@ void term_leave() {
 bool term_enter() {
     if (tcgetattr(STDIN_FILENO, &saved) != 0)
         return false;
-    struct termios raw = saved;
+    raw = saved;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
@@ -58,22 +60,50 @@ void on_signal(int sig) {
     raise(sig);
 }
 
+void catch_signal(int sig, void (*handler)(int), int flags) {
+    struct sigaction sa {};
+    sa.sa_handler = handler;
+    sa.sa_flags = flags;
+    sigemptyset(&sa.sa_mask);
+    sigaction(sig, &sa, nullptr);
+}
+
+// Stops the process with the terminal as the shell gave it, then takes the
+// key-wait mode again if the pause is still waiting when it goes on.
+void on_stop(int sig) {
+    const int was_changed = changed;
+    const int saved_errno = errno;
+    term_leave();
+    catch_signal(sig, SIG_DFL, 0);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);  // stopped here until SIGCONT
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+    catch_signal(sig, on_stop, SA_RESTART);
+    if (was_changed) {
+        changed = 1;
+        tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    }
+    errno = saved_errno;
+}
+
 void on_exit() {
     term_leave();
 }
 
 void catch_signals() {
-    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
     for (int sig : signals) {
         struct sigaction old {};
         // A signal the parent chose to ignore stays ignored.
         if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
             continue;
-        struct sigaction sa {};
-        sa.sa_handler = on_signal;
-        sa.sa_flags = SA_RESETHAND;
-        sigemptyset(&sa.sa_mask);
-        sigaction(sig, &sa, nullptr);
+        if (sig == SIGTSTP)
+            catch_signal(sig, on_stop, SA_RESTART);
+        else
+            catch_signal(sig, on_signal, SA_RESETHAND);
     }
 }
 
