@@ -14,7 +14,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# A quiet Wine with a prefix of its own under the build tree, which never
+# offers to install Mono or Gecko.
 find_program(WINE NAMES wine wine64)
 if(WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE})
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+        WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= ${WINE})
 endif()

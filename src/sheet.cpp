@@ -14,6 +14,7 @@ int tronque(double x) {
 // Each fractional term is a stat times a double factor added to the whole
 // part before it; the nested truncations are the game's own and change the
 // results, so they are kept exactly where they stand.
+// clang-format off
 fiche calcul_fiche(int classe, int force, int dext, int consti) {
     switch (classe) {
     case 1:
@@ -35,6 +36,7 @@ fiche calcul_fiche(int classe, int force, int dext, int consti) {
         return {0, 0, 0, 0};
     }
 }
+// clang-format on
 
 void calcul(int classe, int force, int dext, int consti) {
     static const char* const headings[] = {
