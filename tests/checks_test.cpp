@@ -10,19 +10,13 @@
 
 // The platform, for these tests: no input, and output into a string.
 static std::string output;
-sys_streams sys_open() {
-    return {false, false};
-}
-long sys_read(void*, std::size_t) {
-    return 0;
-}
+sys_streams sys_open() { return {false, false}; }
+long sys_read(void*, std::size_t) { return 0; }
 bool sys_write(const void* buf, std::size_t size) {
     output.append(static_cast<const char*>(buf), size);
     return true;
 }
-bool sys_close() {
-    return true;
-}
+bool sys_close() { return true; }
 void sys_title(const char*) {}
 void sys_clear() {}
 void sys_wait_key() {}
@@ -30,8 +24,9 @@ void sys_wait_key() {}
 namespace {
 
 const char* const class_error =
-    "\n//\t\t//\t\t//\t\t//\t//\n//\tErreur : Vous devez choisir entre 1, 2 ou "
-    "3\t//\n//\t\t//\t\t//\t\t//\t//\n";
+    "\n//\t\t//\t\t//\t\t//\t//\n"
+    "//\tErreur : Vous devez choisir entre 1, 2 ou 3\t//\n"
+    "//\t\t//\t\t//\t\t//\t//\n";
 
 // Each limit once on either side; an accepted value writes nothing at all.
 const struct {

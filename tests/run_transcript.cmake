@@ -1,6 +1,7 @@
-# Runs PROGRAM (through EMULATOR, its words joined by |, if any) on INPUT with its output in ACTUAL.
-# It must exit 0, say nothing on standard error, and write INPUT's .out file;
-# with FAILURE, it must exit 1 with a message about the output instead.
+# Runs PROGRAM (through EMULATOR, its words joined by |, if any) on INPUT
+# with its output in ACTUAL.  It must exit 0, say nothing on standard error
+# and write INPUT's .out file; with FAILURE, it must exit 1 with a message
+# about its output instead.
 string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 execute_process(COMMAND ${EMULATOR} ${PROGRAM} INPUT_FILE ${INPUT} OUTPUT_FILE ${ACTUAL}
     ERROR_VARIABLE errors RESULT_VARIABLE status)
@@ -15,7 +16,6 @@ if(NOT status EQUAL 0 OR errors)
 endif()
 
 string(REGEX REPLACE "\\.in$" ".out" expected ${INPUT})
-set(ignore_eol "")
 if(IGNORE_EOL)
     set(ignore_eol --ignore-eol)
 endif()
