@@ -23,11 +23,12 @@ struct terminal {
     std::string seen;
 
     terminal() {
-        const struct rlimit no_core = {0, 0};
-        if (pid == 0 && setrlimit(RLIMIT_CORE, &no_core) == 0)
+        if (pid == 0) {
+            const struct rlimit no_core = {0, 0};  // SIGQUIT would leave one
+            setrlimit(RLIMIT_CORE, &no_core);
             execl(CALCSTATS, CALCSTATS, static_cast<char*>(nullptr));
-        if (pid == 0)
             _exit(127);
+        }
     }
     ~terminal() {
         if (pid > 0)
