@@ -23,6 +23,8 @@ unsigned char in_buf[1 << 16];
 std::size_t in_pos, in_len;
 bool in_ended;  // sticky, as stdio's end-of-file flag is
 
+const char write_error[] = "erreur d'ecriture sur la sortie standard";
+
 [[noreturn]] void fail(const char* what) {
     const int err = errno;
     std::fprintf(stderr, "calcstats: %s: %s\n", what, std::strerror(err));
@@ -88,7 +90,7 @@ void console_write(const char* text, std::size_t size) {
         console_flush();
         if (size > sizeof out_buf) {
             if (!sys_write(text, size))
-                fail("erreur d'ecriture sur la sortie standard");
+                fail(write_error);
             return;
         }
     }
@@ -102,7 +104,7 @@ void console_flush() {
     const std::size_t size = out_len;
     out_len = 0;
     if (!sys_write(out_buf, size))
-        fail("erreur d'ecriture sur la sortie standard");
+        fail(write_error);
 }
 
 void console_open() {
@@ -114,7 +116,7 @@ void console_open() {
 int console_close() {
     console_flush();
     if (!sys_close())
-        fail("erreur d'ecriture sur la sortie standard");
+        fail(write_error);
     return 0;
 }
 
@@ -148,10 +150,8 @@ void console_clear() {
 
 void console_pause() {
     console_print("Appuyez sur une touche pour continuer...");
-    if (streams.in_term) {
-        console_flush();
+    if (streams.in_term)
         sys_wait_key();
-    }
     console_print("\n");
 }
 

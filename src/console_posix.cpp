@@ -20,6 +20,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "console_sys.hpp"
 
@@ -188,10 +189,7 @@ void sys_title(const char* title) {
     if (!streams.out_term)
         return;
     console_write("\x1b]0;", 4);
-    std::size_t n = 0;
-    while (title[n] != '\0')
-        ++n;
-    console_write(title, n);
+    console_write(title, std::strlen(title));
     console_write("\a", 1);
 }
 
@@ -202,6 +200,7 @@ void sys_clear() {
 
 void sys_wait_key() {
     const bool entered = term_enter();
+    console_flush();
     read_key();
     if (entered)
         term_leave();

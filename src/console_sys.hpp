@@ -26,7 +26,9 @@ bool sys_close();
 void sys_title(const char* title);
 void sys_clear();
 
-// Waits for one key press on the terminal, without echo.
+// Waits for one key press on the terminal, without echo.  What is buffered
+// goes out once the terminal is ready for the key, so a key pressed as soon
+// as the prompt shows is taken as the key.
 void sys_wait_key();
 
 // Provided by console.cpp for the platform files: writes into the output

@@ -106,6 +106,7 @@ void sys_clear() {
 void sys_wait_key() {
     INPUT_RECORD event;
     DWORD count;
+    console_flush();
     while (ReadConsoleInputA(in_handle, &event, 1, &count) && count == 1) {
         if (event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown &&
             !is_modifier(event.Event.KeyEvent.wVirtualKeyCode))
