@@ -1,6 +1,6 @@
-// The console's buffers, its "%d" formatting and its number reader: the part
-// that is the same on every platform.  Both buffers have a fixed size, so
-// memory stays the same whatever the length of the input.
+// The console's buffers, its "%d" formatting, its number reader and its
+// pause: the part that is the same on every platform.  Both buffers have a
+// fixed size, so memory stays the same whatever the length of the input.
 
 #include "console.hpp"
 
@@ -31,6 +31,48 @@ const char write_error[] = "erreur d'ecriture sur la sortie standard";
     std::exit(1);
 }
 
+void flush() {
+    if (out_len == 0)
+        return;
+    const std::size_t size = out_len;
+    out_len = 0;
+    if (!sys_write(out_buf, size))
+        fail(write_error);
+}
+
+void write(const char* text, std::size_t size) {
+    if (size == 0)  // an empty view may hold no pointer at all
+        return;
+    if (size > sizeof out_buf - out_len) {
+        flush();
+        if (size > sizeof out_buf) {
+            if (!sys_write(text, size))
+                fail(write_error);
+            return;
+        }
+    }
+    std::memcpy(out_buf + out_len, text, size);
+    out_len += size;
+}
+
+void write(std::string_view text) {
+    write(text.data(), text.size());
+}
+
+void write_int(int value) {
+    // Work on the magnitude as unsigned so that INT_MIN needs no negation.
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    char digits[12];
+    char* p = digits + sizeof digits;
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        *--p = '-';
+    write(p, static_cast<std::size_t>(digits + sizeof digits - p));
+}
+
 // The next byte of input, left in place, or -1 at end of input.  Running out
 // of buffered input is the one moment the program waits for the player, so
 // what it has written so far goes out first.
@@ -39,7 +81,7 @@ int peek() {
         return in_buf[in_pos];
     if (in_ended)
         return -1;
-    console_flush();
+    flush();
     const long n = sys_read(in_buf, sizeof in_buf);
     if (n < 0)
         fail("erreur de lecture sur l'entree standard");
@@ -69,43 +111,7 @@ void drop_line() {
     }
 }
 
-void write_int(int value) {
-    // Work on the magnitude as unsigned so that INT_MIN needs no negation.
-    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-    char digits[12];
-    char* p = digits + sizeof digits;
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0)
-        *--p = '-';
-    console_write(p, static_cast<std::size_t>(digits + sizeof digits - p));
-}
-
 }  // namespace
-
-void console_write(const char* text, std::size_t size) {
-    if (size > sizeof out_buf - out_len) {
-        console_flush();
-        if (size > sizeof out_buf) {
-            if (!sys_write(text, size))
-                fail(write_error);
-            return;
-        }
-    }
-    std::memcpy(out_buf + out_len, text, size);
-    out_len += size;
-}
-
-void console_flush() {
-    if (out_len == 0)
-        return;
-    const std::size_t size = out_len;
-    out_len = 0;
-    if (!sys_write(out_buf, size))
-        fail(write_error);
-}
 
 void console_open() {
     out_len = in_pos = in_len = 0;
@@ -114,7 +120,7 @@ void console_open() {
 }
 
 int console_close() {
-    console_flush();
+    flush();
     if (!sys_close())
         fail(write_error);
     return 0;
@@ -125,34 +131,46 @@ void console_print(std::string_view text, std::initializer_list<int> args) {
     for (;;) {
         const std::size_t at = text.find("%d");
         if (at == std::string_view::npos || arg == args.end()) {
-            console_write(text.data(), text.size());
+            write(text);
             return;
         }
-        console_write(text.data(), at);
+        write(text.data(), at);
         write_int(*arg++);
         text.remove_prefix(at + 2);
     }
 }
 
 void console_puts(std::string_view text) {
-    console_write(text.data(), text.size());
-    console_write("\n", 1);
+    write(text);
+    write("\n", 1);
 }
 
 void console_title(const char* title) {
-    sys_title(title);
+    write(sys_title(title));
 }
 
+// Clearing wipes what was on the screen, so it waits for someone to have
+// read it: only when the pause can wait for a key, that is when standard
+// input is a terminal too.
 void console_clear() {
-    if (streams.out_term)
-        sys_clear();
+    if (!streams.in_term || !streams.out_term)
+        return;
+    if (streams.clear_by_call)
+        flush();
+    write(sys_clear());
 }
 
+// The prompt goes out once the terminal waits for the key, so that a key
+// pressed as soon as it shows is taken as the key.
 void console_pause() {
-    console_print("Appuyez sur une touche pour continuer...");
-    if (streams.in_term)
-        sys_wait_key();
-    console_print("\n");
+    write("Appuyez sur une touche pour continuer...");
+    if (streams.in_term) {
+        sys_key_begin();
+        flush();
+        sys_key_read();
+        sys_key_end();
+    }
+    write("\n", 1);
 }
 
 bool console_read_int(int& value) {

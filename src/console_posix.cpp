@@ -1,17 +1,22 @@
 // The console on POSIX terminals and pipes.
 //
-// Sequences written, and only when standard output is a terminal:
+// Sequences, written into the output stream only when it is a terminal:
 //   ESC ] 0 ; TITLE BEL    sets the window (and icon) title
 //   ESC [ H                moves the cursor to the top left
 //   ESC [ 2 J              erases the screen
 //   ESC [ 3 J              erases the scrollback, so the old screen is gone too
 //
-// The terminal is changed only while the pause waits for its key: echo and
-// line mode are turned off, signals stay on so Ctrl-C still interrupts.  It
-// is given back after the key, at exit, and on SIGINT, SIGTERM, SIGHUP and
-// SIGQUIT, after which the signal is raised again so that the process ends
-// as the signal would have ended it.  Ctrl-Z (SIGTSTP) gives it back too
-// while the program is stopped, and takes it again when it goes on.
+// Calls on the terminal of standard input, made only while the pause waits:
+//   tcsetattr    turns off echo, line mode, flow control (so Ctrl-S is a key
+//                like any other) and the extended keys (Ctrl-V, Ctrl-O);
+//                signals stay on, so Ctrl-C still interrupts
+//   tcflush      drops what came in with the key or after it
+//   tcsetattr    gives the terminal back as it was
+//
+// The terminal is given back after the key, at exit, and on SIGINT, SIGTERM,
+// SIGHUP, SIGQUIT and SIGPIPE, which are then raised again so that the
+// process ends as the signal would have ended it.  Ctrl-Z (SIGTSTP) gives it
+// back while the program is stopped and takes it again when it goes on.
 
 #include <poll.h>
 #include <signal.h>
@@ -27,55 +32,67 @@
 namespace {
 
 sys_streams streams;
+sigset_t caught;
 struct termios saved;
-struct termios raw;
-volatile sig_atomic_t changed;
+struct termios key_mode;
+volatile sig_atomic_t changed;  // the terminal is in key_mode
 
-// Idempotent and async-signal-safe: it is called from signal handlers.
+// Both change the terminal with the caught signals blocked, so that no
+// handler runs between the change and the flag that tells of it.
+// term_leave is idempotent and async-signal-safe: the handlers call it.
 void term_leave() {
+    sigset_t old;
+    sigprocmask(SIG_BLOCK, &caught, &old);
     if (changed) {
-        changed = 0;
         tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-    }
-}
-
-bool term_enter() {
-    if (tcgetattr(STDIN_FILENO, &saved) != 0)
-        return false;
-    raw = saved;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    changed = 1;
-    if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
         changed = 0;
-        return false;
     }
-    return true;
+    sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
-void on_signal(int sig) {
+void term_enter() {
+    sigset_t old;
+    sigprocmask(SIG_BLOCK, &caught, &old);
+    if (tcgetattr(STDIN_FILENO, &saved) == 0) {
+        key_mode = saved;
+        key_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+        key_mode.c_iflag &= ~static_cast<tcflag_t>(IXON);
+        key_mode.c_cc[VMIN] = 1;
+        key_mode.c_cc[VTIME] = 0;
+        if (tcsetattr(STDIN_FILENO, TCSANOW, &key_mode) == 0)
+            changed = 1;
+    }
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
+void leave_at_exit() {
     term_leave();
-    // The handler was installed with SA_RESETHAND, so the signal, held back
-    // until this handler returns, then takes its default action.
-    raise(sig);
 }
 
-void catch_signal(int sig, void (*handler)(int), int flags) {
+// Every handler runs with all the caught signals blocked.
+void set_action(int sig, void (*handler)(int), int flags) {
     struct sigaction sa {};
     sa.sa_handler = handler;
+    sa.sa_mask = caught;
     sa.sa_flags = flags;
-    sigemptyset(&sa.sa_mask);
     sigaction(sig, &sa, nullptr);
+}
+
+// The signal raised here is blocked until the handler returns, and then
+// takes its default action.
+void on_signal(int sig) {
+    term_leave();
+    set_action(sig, SIG_DFL, 0);
+    raise(sig);
 }
 
 // Stops the process with the terminal as the shell gave it, then takes the
 // key-wait mode again if the pause is still waiting when it goes on.
 void on_stop(int sig) {
-    const int was_changed = changed;
     const int saved_errno = errno;
+    const bool was_changed = changed != 0;
     term_leave();
-    catch_signal(sig, SIG_DFL, 0);
+    set_action(sig, SIG_DFL, 0);
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, sig);
@@ -83,38 +100,37 @@ void on_stop(int sig) {
     raise(sig);  // stopped here until SIGCONT
     // cppcheck-suppress unreachableCode
     sigprocmask(SIG_BLOCK, &set, nullptr);
-    catch_signal(sig, on_stop, SA_RESTART);
-    if (was_changed) {
+    set_action(sig, on_stop, SA_RESTART);
+    if (was_changed && tcsetattr(STDIN_FILENO, TCSANOW, &key_mode) == 0)
         changed = 1;
-        tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-    }
     errno = saved_errno;
 }
 
-void on_exit() {
-    term_leave();
-}
-
 void catch_signals() {
-    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP};
+    sigemptyset(&caught);
+    for (int sig : signals)
+        sigaddset(&caught, sig);
     for (int sig : signals) {
         struct sigaction old {};
         // A signal the parent chose to ignore stays ignored.
         if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
             continue;
         if (sig == SIGTSTP)
-            catch_signal(sig, on_stop, SA_RESTART);
+            set_action(sig, on_stop, SA_RESTART);
         else
-            catch_signal(sig, on_signal, SA_RESETHAND);
+            set_action(sig, on_signal, 0);
     }
 }
 
-// One byte from the terminal, waiting at most timeout_ms (forever when
-// negative); -1 if none came.
-int key_byte(int timeout_ms) {
-    if (timeout_ms >= 0) {
+// One byte from the terminal, waiting at most wait_ms for it (forever when
+// negative); -1 if none came, or if the terminal has gone.
+int key_byte(int wait_ms) {
+    if (wait_ms >= 0) {
+        // Only POLLIN says a byte is there: macOS and the BSDs may answer
+        // POLLNVAL for a terminal.
         struct pollfd p = {STDIN_FILENO, POLLIN, 0};
-        if (poll(&p, 1, timeout_ms) <= 0)
+        if (poll(&p, 1, wait_ms) <= 0 || (p.revents & POLLIN) == 0)
             return -1;
     }
     unsigned char c;
@@ -125,35 +141,15 @@ int key_byte(int timeout_ms) {
     return n == 1 ? c : -1;
 }
 
-// A key may send several bytes: an escape sequence (ESC [ parameters final,
-// ESC O letter, or ESC and a character for Alt) or a UTF-8 character.  They
-// arrive together, so a short wait for each following byte is enough.
-void read_key() {
-    const int follow_ms = 50;
-    int c = key_byte(-1);
-    if (c == 0x1b) {
-        c = key_byte(follow_ms);
-        if (c == '[') {
-            do
-                c = key_byte(follow_ms);
-            while (c >= 0x20 && c < 0x40);
-        } else if (c == 'O') {
-            key_byte(follow_ms);
-        }
-    } else if (c >= 0xc0) {
-        for (int more = c >= 0xf0 ? 3 : c >= 0xe0 ? 2 : 1; more > 0; --more)
-            key_byte(follow_ms);
-    }
-}
-
 }  // namespace
 
 sys_streams sys_open() {
     streams.in_term = isatty(STDIN_FILENO) != 0;
     streams.out_term = isatty(STDOUT_FILENO) != 0;
+    streams.clear_by_call = false;
     if (streams.in_term) {
         catch_signals();
-        std::atexit(on_exit);
+        std::atexit(leave_at_exit);
     }
     return streams;
 }
@@ -185,23 +181,47 @@ bool sys_close() {
     return close(STDOUT_FILENO) == 0 || errno == EINTR;
 }
 
-void sys_title(const char* title) {
+std::string_view sys_title(const char* title) {
+    static char seq[128] = "\x1b]0;";
     if (!streams.out_term)
-        return;
-    console_write("\x1b]0;", 4);
-    console_write(title, std::strlen(title));
-    console_write("\a", 1);
+        return {};
+    const std::size_t len = strnlen(title, sizeof seq - 5);
+    std::memcpy(seq + 4, title, len);
+    seq[4 + len] = '\a';
+    return {seq, 5 + len};
 }
 
-void sys_clear() {
-    static const char clear[] = "\x1b[H\x1b[2J\x1b[3J";
-    console_write(clear, sizeof clear - 1);
+std::string_view sys_clear() {
+    return "\x1b[H\x1b[2J\x1b[3J";
 }
 
-void sys_wait_key() {
-    const bool entered = term_enter();
-    console_flush();
-    read_key();
-    if (entered)
-        term_leave();
+void sys_key_begin() {
+    term_enter();
+}
+
+// A key may send several bytes: an escape sequence (ESC [ parameters final,
+// ESC O letter, or ESC and a character for Alt) or a UTF-8 character.  The
+// rest of a key follows at once from a local terminal, but may come a
+// network round trip later over ssh, hence the generous wait for it.
+void sys_key_read() {
+    const int follow_ms = 250;
+    int c = key_byte(-1);
+    if (c == 0x1b) {
+        c = key_byte(follow_ms);
+        if (c == '[') {
+            do
+                c = key_byte(follow_ms);
+            while (c >= 0x20 && c < 0x40);
+        } else if (c == 'O') {
+            key_byte(follow_ms);
+        }
+    } else if (c >= 0xc0) {
+        for (int more = c >= 0xf0 ? 3 : c >= 0xe0 ? 2 : 1; more > 0; --more)
+            key_byte(follow_ms);
+    }
+}
+
+void sys_key_end() {
+    tcflush(STDIN_FILENO, TCIFLUSH);
+    term_leave();
 }

@@ -1,12 +1,17 @@
-// What the console needs from the platform: one implementation file per
-// system (console_posix.cpp, console_windows.cpp), used by console.cpp only.
+// What the console needs from the platform.  Each system has one file that
+// implements these functions (console_posix.cpp, console_windows.cpp, ...)
+// and calls nothing else of the program: console.cpp owns the output buffer
+// and decides when it is written, the platform only performs effects.
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 struct sys_streams {
-    bool in_term;   // standard input is a terminal or console
-    bool out_term;  // standard output is a terminal or console
+    bool in_term;        // standard input is a terminal or console
+    bool out_term;       // standard output is a terminal or console
+    bool clear_by_call;  // sys_clear clears through a call of its own, not
+                         // with bytes in the stream: write what came first
 };
 
 // Queries the streams (once per process) and sets up whatever the platform
@@ -23,15 +28,18 @@ bool sys_write(const void* buf, std::size_t size);
 // Closes standard output so that a late write error is seen; false with errno.
 bool sys_close();
 
-void sys_title(const char* title);
-void sys_clear();
+// The title and the clear.  A terminal takes them as bytes in the output
+// stream, which these return for the caller to write in its turn; a console
+// that takes them through calls of its own makes the call and returns
+// nothing.
+std::string_view sys_title(const char* title);
+std::string_view sys_clear();
 
-// Waits for one key press on the terminal, without echo.  What is buffered
-// goes out once the terminal is ready for the key, so a key pressed as soon
-// as the prompt shows is taken as the key.
-void sys_wait_key();
-
-// Provided by console.cpp for the platform files: writes into the output
-// buffer, or hands the buffer to the system now.
-void console_write(const char* text, std::size_t size);
-void console_flush();
+// The pause's key, in three steps so that the pause prompt can be written
+// once the terminal is ready and before the wait: begin readies the terminal
+// (no echo, a key at a time), read waits for one key press, and end gives
+// the terminal back and drops whatever else came in, so that none of it
+// answers the next question.
+void sys_key_begin();
+void sys_key_read();
+void sys_key_end();

@@ -1,13 +1,21 @@
 // The console on Windows.
 //
-// Nothing is written into the stream for the console's sake: the title, the
-// clearing and the key wait go through the console API, and clearing and
-// waiting happen only when the stream in question is a console.  No console
-// mode is ever changed, so there is nothing to give back on the way out, and
-// Ctrl-C keeps its usual meaning, the pause included.
+// Calls made, and only on a console:
+//   SetConsoleTitleA          sets the window's title
+//   SetConsoleMode            turns on ENABLE_VIRTUAL_TERMINAL_PROCESSING on
+//                             the output, so that the clear is the terminal
+//                             sequence ESC [ H ESC [ 2 J ESC [ 3 J (Windows
+//                             Terminal clears only the visible window
+//                             otherwise); the mode is given back at exit and
+//                             on Ctrl-C, Ctrl-Break and closing the window
+//   FillConsoleOutput*        the clear, where that mode cannot be had
+//   ReadConsoleInputA         the pause's key: one key-down event
+//   FlushConsoleInputBuffer   drops what came in with the key or after it
+//   SetConsoleCtrlHandler     gives the mode back, and tells Ctrl-C from the
+//                             end of input
 //
 // Standard input and output are used in the C runtime's text mode: lines go
-// out as CR LF, CR LF comes in as LF, and Ctrl-Z ends the input.
+// out as CR LF, CR LF comes in as LF, and a Ctrl-Z (0x1A) ends the input.
 
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
@@ -15,8 +23,13 @@
 #include <windows.h>
 
 #include <climits>
+#include <cstdlib>
 
 #include "console_sys.hpp"
+
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
+#endif
 
 namespace {
 
@@ -24,10 +37,40 @@ HANDLE in_handle;
 HANDLE out_handle;
 sys_streams streams;
 bool title_set;
+DWORD saved_mode;
+volatile LONG mode_changed;
+volatile LONG interrupted;
 
 bool is_console(HANDLE h) {
     DWORD mode;
     return h != nullptr && h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode) != 0;
+}
+
+// Idempotent, and safe from the control handler's own thread.
+void mode_leave() {
+    if (InterlockedExchange(&mode_changed, 0) != 0)
+        SetConsoleMode(out_handle, saved_mode);
+}
+
+void leave_at_exit() {
+    mode_leave();
+}
+
+// Runs on a thread of its own; returning FALSE lets the default handler end
+// the process as usual.
+BOOL WINAPI on_control(DWORD event) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)
+        InterlockedExchange(&interrupted, 1);
+    mode_leave();
+    return FALSE;
+}
+
+bool mode_enter() {
+    if (!GetConsoleMode(out_handle, &saved_mode) ||
+        !SetConsoleMode(out_handle, saved_mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING))
+        return false;
+    InterlockedExchange(&mode_changed, 1);
+    return true;
 }
 
 // Shift, Ctrl, Alt and the lock keys alone are not a key press for the
@@ -55,11 +98,25 @@ sys_streams sys_open() {
     out_handle = GetStdHandle(STD_OUTPUT_HANDLE);
     streams.in_term = is_console(in_handle);
     streams.out_term = is_console(out_handle);
+    if (streams.in_term) {
+        SetConsoleCtrlHandler(on_control, TRUE);
+        std::atexit(leave_at_exit);
+    }
+    // Only a dialogue on two consoles is ever cleared.
+    streams.clear_by_call = !(streams.in_term && streams.out_term && mode_enter());
     return streams;
 }
 
+// A console read ends with no bytes both at Ctrl-Z and at Ctrl-C; Ctrl-C is
+// an interrupt, not the end of the input, so the program ends as one.
 long sys_read(void* buf, std::size_t size) {
-    return _read(0, buf, static_cast<unsigned>(size < INT_MAX ? size : INT_MAX));
+    SetLastError(ERROR_SUCCESS);
+    const int n = _read(0, buf, static_cast<unsigned>(size < INT_MAX ? size : INT_MAX));
+    if (n == 0 && streams.in_term && (interrupted || GetLastError() == ERROR_OPERATION_ABORTED)) {
+        mode_leave();
+        ExitProcess(STATUS_CONTROL_C_EXIT);
+    }
+    return n;
 }
 
 bool sys_write(const void* buf, std::size_t size) {
@@ -81,35 +138,44 @@ bool sys_close() {
 
 // Setting the title is a round trip to the console; when both streams are
 // redirected no one is following the dialogue, so once is enough there.
-void sys_title(const char* title) {
+std::string_view sys_title(const char* title) {
     if (title_set && !streams.in_term && !streams.out_term)
-        return;
+        return {};
     SetConsoleTitleA(title);
     title_set = true;
+    return {};
 }
 
-void sys_clear() {
-    console_flush();
+std::string_view sys_clear() {
+    if (mode_changed)
+        return "\x1b[H\x1b[2J\x1b[3J";
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(out_handle, &info))
-        return;
+        return {};
     const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
     const COORD origin = {0, 0};
     DWORD done;
     FillConsoleOutputCharacterA(out_handle, ' ', cells, origin, &done);
     FillConsoleOutputAttribute(out_handle, info.wAttributes, cells, origin, &done);
     SetConsoleCursorPosition(out_handle, origin);
+    return {};
 }
 
-// One key-down event is one press, whatever the key: it is taken from the
-// console's input whole, so nothing of it reaches the next answer.
-void sys_wait_key() {
+// The console's input mode is left alone: key events come whole to
+// ReadConsoleInputA whatever it is, and Ctrl-C keeps its usual meaning.
+void sys_key_begin() {}
+
+// One key-down event is one press, whatever the key.
+void sys_key_read() {
     INPUT_RECORD event;
     DWORD count;
-    console_flush();
     while (ReadConsoleInputA(in_handle, &event, 1, &count) && count == 1) {
         if (event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown &&
             !is_modifier(event.Event.KeyEvent.wVirtualKeyCode))
             return;
     }
+}
+
+void sys_key_end() {
+    FlushConsoleInputBuffer(in_handle);
 }

@@ -10,16 +10,18 @@
 
 // The platform, for these tests: no input, and output into a string.
 static std::string output;
-sys_streams sys_open() { return {false, false}; }
+sys_streams sys_open() { return {false, false, false}; }
 long sys_read(void*, std::size_t) { return 0; }
 bool sys_write(const void* buf, std::size_t size) {
     output.append(static_cast<const char*>(buf), size);
     return true;
 }
 bool sys_close() { return true; }
-void sys_title(const char*) {}
-void sys_clear() {}
-void sys_wait_key() {}
+std::string_view sys_title(const char*) { return {}; }
+std::string_view sys_clear() { return {}; }
+void sys_key_begin() {}
+void sys_key_read() {}
+void sys_key_end() {}
 
 namespace {
 
@@ -53,7 +55,7 @@ TEST(Checks, AcceptSilentlyOrExplainAndPause) {
         console_open();
         output.clear();
         const bool accepted = c.check() != 0;
-        console_flush();
+        console_close();
         EXPECT_EQ(accepted, c.message == nullptr) << output;
         EXPECT_EQ(output,
                   c.message ? c.message + std::string("Appuyez sur une touche pour continuer...\n") : "");
