@@ -6,7 +6,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=build/default/calcstats
-[ -x "$program" ] || { echo "build $program first" >&2; exit 1; }
+[ -x "$program" ] || { echo "build $program first: cmake --workflow --preset default" >&2; exit 1; }
+missing=()
+command -v valgrind >/dev/null || missing+=(valgrind)
+command -v strace >/dev/null || missing+=(strace)
+[ -x /usr/bin/time ] || missing+=(time)
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "throughput.sh needs valgrind, strace and GNU time; on Debian: apt-get install ${missing[*]}" >&2
+    exit 1
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -2,7 +2,13 @@
 // way in and out of the pause.
 #include <fcntl.h>
 #include <poll.h>
+#if __has_include(<pty.h>)  // glibc, musl
 #include <pty.h>
+#elif __has_include(<util.h>)  // macOS, NetBSD, OpenBSD
+#include <util.h>
+#else  // FreeBSD
+#include <libutil.h>
+#endif
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
