@@ -171,14 +171,15 @@ bool act(const std::string& verb, const std::string& arg, std::string& why) {
     if (verb == "mode" || verb == "becomes") {
         for (int waited = 0; verb == "becomes" && mode() != arg && waited < 2000; waited += 10)
             usleep(10000);
-        return (why = "terminal in " + mode() + " mode"), mode() == arg;
+        why = "terminal in " + mode() + " mode";
+        return mode() == arg;
     }
     if (verb == "seen" || verb == "unseen")
         return (all.find(text) != std::string::npos) == (verb == "seen");
     if (verb == "signal")
         return kill(pid, signal_number(arg)) == 0;
     if (verb == "close" || verb == "hangup") {
-        int& fd = verb == "hangup" ? master : arg == "stdin" ? to_in : from_out;
+        const int fd = verb == "hangup" ? master : arg == "stdin" ? to_in : from_out;
         close(fd);
         for (int* f : {&master, &to_in, &from_out})
             *f = *f == fd ? -1 : *f;
