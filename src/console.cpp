@@ -41,8 +41,6 @@ void flush() {
 }
 
 void write(const char* text, std::size_t size) {
-    if (size == 0)  // an empty view may hold no pointer at all
-        return;
     if (size > sizeof out_buf - out_len) {
         flush();
         if (size > sizeof out_buf) {
@@ -55,8 +53,10 @@ void write(const char* text, std::size_t size) {
     out_len += size;
 }
 
-void write(std::string_view text) {
-    write(text.data(), text.size());
+// An effect's bytes from the platform; an empty view may hold no pointer.
+void write_effect(std::string_view bytes) {
+    if (!bytes.empty())
+        write(bytes.data(), bytes.size());
 }
 
 void write_int(int value) {
@@ -131,7 +131,7 @@ void console_print(std::string_view text, std::initializer_list<int> args) {
     for (;;) {
         const std::size_t at = text.find("%d");
         if (at == std::string_view::npos || arg == args.end()) {
-            write(text);
+            write(text.data(), text.size());
             return;
         }
         write(text.data(), at);
@@ -141,12 +141,12 @@ void console_print(std::string_view text, std::initializer_list<int> args) {
 }
 
 void console_puts(std::string_view text) {
-    write(text);
+    write(text.data(), text.size());
     write("\n", 1);
 }
 
 void console_title(const char* title) {
-    write(sys_title(title));
+    write_effect(sys_title(title));
 }
 
 // Clearing wipes what was on the screen, so it waits for someone to have
@@ -157,13 +157,14 @@ void console_clear() {
         return;
     if (streams.clear_by_call)
         flush();
-    write(sys_clear());
+    write_effect(sys_clear());
 }
 
 // The prompt goes out once the terminal waits for the key, so that a key
 // pressed as soon as it shows is taken as the key.
 void console_pause() {
-    write("Appuyez sur une touche pour continuer...");
+    static const char prompt[] = "Appuyez sur une touche pour continuer...";
+    write(prompt, sizeof prompt - 1);
     if (streams.in_term) {
         sys_key_begin();
         flush();
