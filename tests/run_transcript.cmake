@@ -1,7 +1,6 @@
-# Runs PROGRAM (through EMULATOR, its words joined by |, if any) on INPUT
-# with its output in ACTUAL.  It must exit 0, say nothing on standard error
-# and write INPUT's .out file; with FAILURE, it must exit 1 with a message
-# about its output instead.
+# Runs PROGRAM (through EMULATOR, if any) on INPUT with its output in
+# ACTUAL.  It must exit 0, say nothing on standard error and write INPUT's
+# .out file; with FAILURE, it must exit 1 with a message about its output.
 string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 if(FAILURE)
     execute_process(COMMAND ${EMULATOR} ${PROGRAM} INPUT_FILE ${INPUT} OUTPUT_FILE ${ACTUAL}
