@@ -27,10 +27,6 @@
 
 #include "console_sys.hpp"
 
-#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
-#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
-#endif
-
 namespace {
 
 HANDLE in_handle;
