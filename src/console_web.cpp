@@ -5,8 +5,8 @@
 //   calcstats.write(text)   appends the program's text to the screen
 //   calcstats.clear()       empties the screen
 //   document.title          the title
-//   calcstats.line()        waits for an answer line (Enter), or for the end
-//                           of input (Ctrl-D), and gives its bytes
+//   calcstats.read(bytes)   gives what is left of the last answer, waiting
+//                           for one (Enter) or for the end of input (Ctrl-D)
 //   calcstats.key()         waits for one key press, click or tap; the key
 //                           is not typed into the next answer
 //   calcstats.end()         says that the program has ended
