@@ -161,7 +161,10 @@ void console_clear() {
 }
 
 // The prompt goes out once the terminal waits for the key, so that a key
-// pressed as soon as it shows is taken as the key.
+// pressed as soon as it shows is taken as the key.  What the player typed
+// before it was typed without knowing of the pause, a typo that led to it
+// perhaps: the terminal drops its part, and the rest of the line already read
+// goes too, so that a typo costs one error, not one for each word of it.
 void console_pause() {
     static const char prompt[] = "Appuyez sur une touche pour continuer...";
     write(prompt, sizeof prompt - 1);
@@ -170,6 +173,8 @@ void console_pause() {
         flush();
         sys_key_read();
         sys_key_end();
+        if (streams.pause_drops_line)
+            in_pos = in_len;
     }
     write("\n", 1);
 }

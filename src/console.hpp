@@ -9,7 +9,8 @@
 #include <initializer_list>
 #include <string_view>
 
-// Asks the platform, once, what standard input and output are connected to.
+// Called once, before anything else: asks the platform what standard input
+// and output are connected to.
 void console_open();
 
 // Writes what is still buffered and returns the exit status for main.
@@ -28,7 +29,8 @@ void console_title(const char* title);
 // standard output is not a terminal.
 void console_clear();
 
-// Asks for a key and, when standard input is a terminal, waits for one.
+// Asks for a key and, when standard input is a terminal, waits for one; the
+// key also ends whatever was typed before it.
 void console_pause();
 
 // Reads a whole number the way scanf("%d") does, but an answer that holds no

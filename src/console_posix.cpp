@@ -1,22 +1,28 @@
 // The console on POSIX terminals and pipes.
 //
 // Sequences, written into the output stream only when it is a terminal:
+//   ESC [ 22 ; 0 t         saves the terminal's own title on its stack
+//                          (xterm and its kin; others ignore it), once
 //   ESC ] 0 ; TITLE BEL    sets the window (and icon) title
 //   ESC [ H                moves the cursor to the top left
 //   ESC [ 2 J              erases the screen
 //   ESC [ 3 J              erases the scrollback, so the old screen is gone too
+//   ESC [ 23 ; 0 t         gives the saved title back, on the way out
 //
 // Calls on the terminal of standard input, made only while the pause waits:
+//   tcgetattr    takes the terminal's settings as they are, at the pause and
+//                again after a stop, so that stty changes made meanwhile stay
 //   tcsetattr    turns off echo, line mode, flow control (so Ctrl-S is a key
 //                like any other) and the extended keys (Ctrl-V, Ctrl-O);
 //                signals stay on, so Ctrl-C still interrupts
-//   tcflush      drops what came in with the key or after it
-//   tcsetattr    gives the terminal back as it was
+//   tcsetattr    (TCSAFLUSH) gives the terminal back as it was and, in the
+//                same call, drops what came in with the key or after it
 //
-// The terminal is given back after the key, at exit, and on SIGINT, SIGTERM,
-// SIGHUP, SIGQUIT and SIGPIPE, which are then raised again so that the
-// process ends as the signal would have ended it.  Ctrl-Z (SIGTSTP) gives it
-// back while the program is stopped and takes it again when it goes on.
+// The terminal and its title are given back after the key, at exit, and on
+// every signal that would end the program, which is then raised again so
+// that the process ends as the signal would have ended it.  Ctrl-Z (SIGTSTP)
+// gives the terminal back while the program is stopped and takes it again
+// when it goes on.
 
 #include <poll.h>
 #include <signal.h>
@@ -31,30 +37,53 @@
 
 namespace {
 
+// The signals whose default action ends the process.
+const int ending[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,
+#ifdef SIGPOLL
+    SIGPOLL,
+#endif
+#ifdef SIGEMT
+    SIGEMT,
+#endif
+#ifdef __linux__
+    SIGSTKFLT, SIGPWR,
+#endif
+};
+
+const char title_restore[] = "\x1b[23;0t";
+
 sys_streams streams;
 sigset_t caught;
 struct termios saved;
-struct termios key_mode;
-volatile sig_atomic_t changed;  // the terminal is in key_mode
+volatile sig_atomic_t changed;  // the terminal is in key mode
+volatile sig_atomic_t titled;   // the terminal's own title is on its stack
 
-// Both change the terminal with the caught signals blocked, so that no
-// handler runs between the change and the flag that tells of it.
-// term_leave is idempotent and async-signal-safe: the handlers call it.
-void term_leave() {
+// Both work with the caught signals blocked, so that no handler runs between
+// a change and the flag that tells of it.  give_back is idempotent and
+// async-signal-safe: the handlers call it.  when says what becomes of the
+// input still pending; title gives the title back too.
+void give_back(int when, bool title) {
     sigset_t old;
     sigprocmask(SIG_BLOCK, &caught, &old);
     if (changed) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        tcsetattr(STDIN_FILENO, when, &saved);
         changed = 0;
+    }
+    if (title && titled) {
+        titled = 0;
+        const ssize_t n = write(STDOUT_FILENO, title_restore, sizeof title_restore - 1);
+        static_cast<void>(n);  // nothing better to do on the way out
     }
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
-void term_enter() {
+void take() {
     sigset_t old;
     sigprocmask(SIG_BLOCK, &caught, &old);
     if (tcgetattr(STDIN_FILENO, &saved) == 0) {
-        key_mode = saved;
+        struct termios key_mode = saved;
         key_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
         key_mode.c_iflag &= ~static_cast<tcflag_t>(IXON);
         key_mode.c_cc[VMIN] = 1;
@@ -66,7 +95,7 @@ void term_enter() {
 }
 
 void leave_at_exit() {
-    term_leave();
+    give_back(TCSANOW, true);
 }
 
 // Every handler runs with all the caught signals blocked.
@@ -81,40 +110,47 @@ void set_action(int sig, void (*handler)(int), int flags) {
 // The signal raised here is blocked until the handler returns, and then
 // takes its default action.
 void on_signal(int sig) {
-    term_leave();
+    give_back(TCSANOW, true);
     set_action(sig, SIG_DFL, 0);
     raise(sig);
 }
 
 // Stops the process with the terminal as the shell gave it, then takes the
-// key-wait mode again if the pause is still waiting when it goes on.
+// key-wait mode again if the pause is still waiting when it goes on.  The
+// stop is raised while still blocked, so that a second Ctrl-Z that came
+// during the handler merges with it instead of stopping the process again
+// once it goes on.
 void on_stop(int sig) {
     const int saved_errno = errno;
     const bool was_changed = changed != 0;
-    term_leave();
+    give_back(TCSANOW, false);
     set_action(sig, SIG_DFL, 0);
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, sig);
-    sigprocmask(SIG_UNBLOCK, &set, nullptr);
-    raise(sig);  // stopped here until SIGCONT
+    raise(sig);
     // cppcheck-suppress unreachableCode
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);  // stopped here until SIGCONT
     sigprocmask(SIG_BLOCK, &set, nullptr);
     set_action(sig, on_stop, SA_RESTART);
-    if (was_changed && tcsetattr(STDIN_FILENO, TCSANOW, &key_mode) == 0)
-        changed = 1;
+    if (was_changed)
+        take();
     errno = saved_errno;
 }
 
 void catch_signals() {
-    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP};
     sigemptyset(&caught);
-    for (int sig : signals)
+    sigaddset(&caught, SIGTSTP);
+    for (int sig : ending)
         sigaddset(&caught, sig);
-    for (int sig : signals) {
+#ifdef SIGRTMIN
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
+        sigaddset(&caught, sig);
+#endif
+    for (int sig = 1; sig < NSIG; ++sig) {
         struct sigaction old {};
         // A signal the parent chose to ignore stays ignored.
-        if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+        if (sigismember(&caught, sig) != 1 || sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)
             continue;
         if (sig == SIGTSTP)
             set_action(sig, on_stop, SA_RESTART);
@@ -147,7 +183,8 @@ sys_streams sys_open() {
     streams.in_term = isatty(STDIN_FILENO) != 0;
     streams.out_term = isatty(STDOUT_FILENO) != 0;
     streams.clear_by_call = false;
-    if (streams.in_term) {
+    streams.pause_drops_line = true;
+    if (streams.in_term || streams.out_term) {
         catch_signals();
         std::atexit(leave_at_exit);
     }
@@ -178,17 +215,22 @@ bool sys_write(const void* buf, std::size_t size) {
 }
 
 bool sys_close() {
+    give_back(TCSANOW, true);
     return close(STDOUT_FILENO) == 0 || errno == EINTR;
 }
 
+// The first title saves the terminal's own before it; later ones skip that.
 std::string_view sys_title(const char* title) {
-    static char seq[128] = "\x1b]0;";
+    static char seq[140] = "\x1b[22;0t\x1b]0;";
+    const std::size_t saving = 7, head = 11;
     if (!streams.out_term)
         return {};
-    const std::size_t len = strnlen(title, sizeof seq - 5);
-    std::memcpy(seq + 4, title, len);
-    seq[4 + len] = '\a';
-    return {seq, 5 + len};
+    const std::size_t size = strnlen(title, sizeof seq - head - 1);
+    std::memcpy(seq + head, title, size);
+    seq[head + size] = '\a';
+    const std::size_t from = titled ? saving : 0;
+    titled = 1;
+    return {seq + from, head + size + 1 - from};
 }
 
 std::string_view sys_clear() {
@@ -196,22 +238,25 @@ std::string_view sys_clear() {
 }
 
 void sys_key_begin() {
-    term_enter();
+    take();
 }
 
 // A key may send several bytes: an escape sequence (ESC [ parameters final,
-// ESC O letter, or ESC and a character for Alt) or a UTF-8 character.  The
-// rest of a key follows at once from a local terminal, but may come a
-// network round trip later over ssh, hence the generous wait for it.
+// ESC [ [ letter for F1 to F5 on the Linux console, ESC O letter, or ESC and
+// a character for Alt) or a UTF-8 character.  The rest of a key follows at
+// once from a local terminal, but may come a network round trip later over
+// ssh, hence the generous wait for it.
 void sys_key_read() {
     const int follow_ms = 250;
     int c = key_byte(-1);
     if (c == 0x1b) {
         c = key_byte(follow_ms);
         if (c == '[') {
-            do
+            c = key_byte(follow_ms);
+            if (c == '[')
+                key_byte(follow_ms);
+            while (c >= 0x20 && c < 0x40)
                 c = key_byte(follow_ms);
-            while (c >= 0x20 && c < 0x40);
         } else if (c == 'O') {
             key_byte(follow_ms);
         }
@@ -222,6 +267,5 @@ void sys_key_read() {
 }
 
 void sys_key_end() {
-    tcflush(STDIN_FILENO, TCIFLUSH);
-    term_leave();
+    give_back(TCSAFLUSH, false);
 }

@@ -8,14 +8,16 @@
 #include <string_view>
 
 struct sys_streams {
-    bool in_term;        // standard input is a terminal or console
-    bool out_term;       // standard output is a terminal or console
-    bool clear_by_call;  // sys_clear clears through a call of its own, not
-                         // with bytes in the stream: write what came first
+    bool in_term;           // standard input is a terminal or console
+    bool out_term;          // standard output is a terminal or console
+    bool clear_by_call;     // sys_clear clears through a call of its own, not
+                            // with bytes in the stream: write what came first
+    bool pause_drops_line;  // the pause's key also ends the rest of the line
+                            // already read, typed before the pause showed
 };
 
-// Queries the streams (once per process) and sets up whatever the platform
-// needs to give the terminal back on every way out.
+// Queries the streams and sets up whatever the platform needs to give the
+// terminal back on every way out.  Called once, by console_open.
 sys_streams sys_open();
 
 // Reads up to size bytes of standard input: the count, 0 at end of input, or
@@ -25,7 +27,8 @@ long sys_read(void* buf, std::size_t size);
 // Writes all of buf to standard output, or returns false with errno set.
 bool sys_write(const void* buf, std::size_t size);
 
-// Closes standard output so that a late write error is seen; false with errno.
+// Gives back what was changed (the title, on a terminal) and closes standard
+// output so that a late write error is seen; false with errno.
 bool sys_close();
 
 // The title and the clear.  A terminal takes them as bytes in the output

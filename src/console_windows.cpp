@@ -13,6 +13,8 @@
 //   FlushConsoleInputBuffer   drops what came in with the key or after it
 //   SetConsoleCtrlHandler     gives the mode back, and tells Ctrl-C from the
 //                             end of input
+//   Sleep                     waits a moment for that handler's word after
+//                             an empty read, once, at the end of the input
 //
 // Standard input and output are used in the C runtime's text mode: lines go
 // out as CR LF, CR LF comes in as LF, and a Ctrl-Z (0x1A) ends the input.
@@ -100,15 +102,25 @@ sys_streams sys_open() {
     }
     // Only a dialogue on two consoles is ever cleared.
     streams.clear_by_call = !(streams.in_term && streams.out_term && mode_enter());
+    streams.pause_drops_line = true;
     return streams;
 }
 
-// A console read ends with no bytes both at Ctrl-Z and at Ctrl-C; Ctrl-C is
-// an interrupt, not the end of the input, so the program ends as one.
+// A console read that Ctrl-C interrupts fails with ERROR_OPERATION_ABORTED,
+// or ends with no bytes as Ctrl-Z does; the handler that tells the two apart
+// runs on a thread of its own and may come a little later.  Ctrl-C is an
+// interrupt, not the end of the input, so the program ends as one.
 long sys_read(void* buf, std::size_t size) {
     SetLastError(ERROR_SUCCESS);
     const int n = _read(0, buf, static_cast<unsigned>(size < INT_MAX ? size : INT_MAX));
-    if (n == 0 && streams.in_term && (interrupted || GetLastError() == ERROR_OPERATION_ABORTED)) {
+    if (n > 0 || !streams.in_term)
+        return n;
+    bool ctrl_c = interrupted != 0 || GetLastError() == ERROR_OPERATION_ABORTED;
+    for (int waited = 0; n == 0 && !ctrl_c && waited < 100; waited += 10) {
+        Sleep(10);
+        ctrl_c = interrupted != 0;
+    }
+    if (ctrl_c) {
         mode_leave();
         ExitProcess(STATUS_CONTROL_C_EXIT);
     }

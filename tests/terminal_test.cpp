@@ -1,13 +1,18 @@
-// Plays one scenario of tests/terminal/: the program in a pseudo-terminal
-// (or with a stream turned into a pipe), driven a step a line.  Options come
-// first, then actions; TEXT takes \r \n \t \a \\ and \xHH escapes.
-//   stdin pipe|closed|dir    stdout pipe    ignore SIG    shim MODE    shell SCRIPT
-//   type TEXT      types it                 sleep MS      waits
+// Plays one scenario: the program in a pseudo-terminal (or with a stream
+// turned into a pipe), driven a step a line.
+//   terminal_test STEPS SPLIT_MS PROGRAM [ARGUMENT...]
+// Options hold from the next start on; TEXT takes \r \n \t \a \\ and \xHH.
+//   stdin pipe|closed|dir   stdout pipe   ignore SIG   shim MODE   shell SCRIPT
+//   within MS      the longest wait for output, a mode or the end (5000)
+//   start          a fresh run; the first action starts one too
+//   type TEXT      types it                 press TEXT    the same, but a
+//                                           byte every SPLIT_MS if not 0
 //   expect TEXT    reads until it comes     quiet MS      no output, still running
-//   mode M         terminal modes now       becomes M     within 2 s (M: line, key)
+//   mode M         terminal modes now       becomes M     soon (M: line, key)
 //   seen TEXT      somewhere in the output  unseen TEXT   nowhere in it
 //   signal SIG     sends it                 close stdin|stdout, hangup
-//   ends exit N | ends signal SIG | ends
+//   sleep MS       waits                    ends [exit N | signal SIG]
+//   each W...      the lines up to "end", once for each word, {} standing for it
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -28,36 +33,51 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#ifndef SHIM
+#define SHIM ""
+#endif
 
 namespace {
 
 struct {
     std::string in = "terminal", shim, shell;
     bool out_pipe = false;
-    int ignored = 0;
+    int ignored = 0, within = 5000;
 } opt;
 
+char** program;
+int split_ms;
 int master = -1, to_in = -1, from_out = -1, slave = -1;
-pid_t pid = -1;
+volatile pid_t pid = -1;
 std::string seen, all;  // output not yet expected, and all of it
 
-const char* const signals[] = {"INT", "TERM", "HUP", "QUIT", "PIPE"};
-const int numbers[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+const struct {
+    const char* name;
+    int number;
+} signals[] = {{"HUP", SIGHUP},   {"INT", SIGINT},   {"QUIT", SIGQUIT},    {"ILL", SIGILL},
+               {"TRAP", SIGTRAP}, {"ABRT", SIGABRT}, {"BUS", SIGBUS},      {"FPE", SIGFPE},
+               {"USR1", SIGUSR1}, {"SEGV", SIGSEGV}, {"USR2", SIGUSR2},    {"PIPE", SIGPIPE},
+               {"ALRM", SIGALRM}, {"TERM", SIGTERM}, {"XCPU", SIGXCPU},    {"XFSZ", SIGXFSZ},
+               {"PROF", SIGPROF}, {"SYS", SIGSYS},   {"VTALRM", SIGVTALRM}};
 
 int signal_number(const std::string& name) {
-    for (int i = 0; i < 5; ++i)
-        if (name == signals[i])
-            return numbers[i];
+    for (const auto& s : signals)
+        if (name == s.name)
+            return s.number;
     return 0;
 }
 
 // How the program ended, as the scenarios say it: "exit N" or "signal SIG".
 std::string ending(int status) {
-    for (int i = 0; i < 5; ++i)
-        if (WIFSIGNALED(status) && WTERMSIG(status) == numbers[i])
-            return std::string("signal ") + signals[i];
-    return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status)) : "running";
+    for (const auto& s : signals)
+        if (WIFSIGNALED(status) && WTERMSIG(status) == s.number)
+            return std::string("signal ") + s.name;
+    return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status)) : "signal ?";
 }
 
 std::string unescape(const std::string& s) {
@@ -77,21 +97,44 @@ std::string unescape(const std::string& s) {
     return out;
 }
 
-void start() {
-    const std::string& in = opt.in;
+// Ends a run, the program's whole process group with it.
+void finish() {
+    if (pid > 0 && kill(-pid, SIGKILL) == 0)
+        waitpid(pid, nullptr, 0);
+    pid = -1;
+    for (int fd : {master, to_in, from_out, slave})
+        close(fd);  // some are the same descriptor: a second close fails, harmlessly
+    master = to_in = from_out = slave = -1;
+    seen.clear();
+    all.clear();
+}
+
+// The driver killed, by CTest's timeout say, takes the program with it.
+void on_signal(int) {
+    if (pid > 0)
+        kill(-pid, SIGKILL);
+    _exit(3);
+}
+
+bool private_pipe(int p[2]) {
+    return pipe(p) == 0 && fcntl(p[0], F_SETFD, FD_CLOEXEC) == 0 && fcntl(p[1], F_SETFD, FD_CLOEXEC) == 0;
+}
+
+// Every descriptor of the driver's is closed on exec: the program gets
+// only its three streams.
+bool start() {
+    finish();
     int in_pipe[2], out_pipe[2];
-    if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0)
-        std::exit(2);
-    pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (!private_pipe(in_pipe) || !private_pipe(out_pipe) ||
+        (pid = forkpty(&master, nullptr, nullptr, nullptr)) < 0)
+        return false;
     if (pid == 0) {
-        if (in == "pipe" || in == "dir")
-            dup2(in == "pipe" ? in_pipe[0] : open("/", O_RDONLY), 0);
-        if (in == "closed")
+        if (opt.in == "pipe" || opt.in == "dir")
+            dup2(opt.in == "pipe" ? in_pipe[0] : open("/", O_RDONLY | O_CLOEXEC), 0);
+        if (opt.in == "closed")
             close(0);
         if (opt.out_pipe)
             dup2(out_pipe[1], 1);
-        for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1]})
-            close(fd);
         const struct rlimit no_core = {0, 0};  // SIGQUIT would leave one
         setrlimit(RLIMIT_CORE, &no_core);
         if (opt.ignored)
@@ -100,16 +143,26 @@ void start() {
             setenv("LD_PRELOAD", SHIM, 1);
             setenv("SHIM", opt.shim.c_str(), 1);
         }
-        if (!opt.shell.empty())
-            execl("/bin/sh", "sh", "-m", "-c", opt.shell.c_str(), CALCSTATS, static_cast<char*>(nullptr));
-        execl(CALCSTATS, CALCSTATS, static_cast<char*>(nullptr));
+        if (opt.shell.empty()) {
+            execvp(program[0], program);
+            _exit(127);
+        }
+        // The program is the script's "$0" and its arguments "$@".
+        std::vector<char*> args = {const_cast<char*>("sh"), const_cast<char*>("-m"), const_cast<char*>("-c"),
+                                   opt.shell.data()};
+        for (char** arg = program; *arg; ++arg)
+            args.push_back(*arg);
+        args.push_back(nullptr);
+        execv("/bin/sh", args.data());
         _exit(127);
     }
-    slave = open(ptsname(master), O_RDWR | O_NOCTTY);  // to read its modes
-    to_in = in == "pipe" ? in_pipe[1] : master;
-    from_out = opt.out_pipe ? out_pipe[0] : master;
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);  // to read its modes
+    to_in = opt.in == "pipe" ? in_pipe[1] : (close(in_pipe[1]), master);
+    from_out = opt.out_pipe ? out_pipe[0] : (close(out_pipe[0]), master);
     close(in_pipe[0]);
     close(out_pipe[1]);
+    return true;
 }
 
 // Whether any output came within ms.
@@ -126,10 +179,10 @@ bool more(int ms) {
     return n > 0;
 }
 
-// The program's exit status once it has ended within ms, or -1.
-int ended(int ms) {
+// The program's exit status once it has ended within the wait, or -1.
+int ended() {
     int status = -1;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(opt.within);
     while (std::chrono::steady_clock::now() < end) {
         more(20);
         if (waitpid(pid, &status, WNOHANG) == pid) {
@@ -154,13 +207,25 @@ std::string mode() {
 // One action; false, with the reason in why, if it did not go as written.
 bool act(const std::string& verb, const std::string& arg, std::string& why) {
     const std::string text = unescape(arg);
-    if (verb == "type")
-        return write(to_in, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    if (verb == "start" && !start())
+        why = std::string("cannot start: ") + std::strerror(errno);
+    if (verb == "start")
+        return why.empty();
+    if (verb == "type" || verb == "press") {
+        const std::size_t step = verb == "press" && split_ms > 0 ? 1 : text.size();
+        for (std::size_t at = 0; at < text.size(); at += step) {
+            if (at > 0)
+                usleep(static_cast<useconds_t>(split_ms) * 1000);
+            if (write(to_in, text.data() + at, step) != static_cast<ssize_t>(step))
+                return false;
+        }
+        return true;
+    }
     if (verb == "sleep")
         return usleep(static_cast<useconds_t>(std::stoi(arg)) * 1000) == 0;
     if (verb == "expect") {
         while (seen.find(text) == std::string::npos)
-            if (!more(5000))
+            if (!more(opt.within))
                 return false;
         seen.erase(0, seen.find(text) + text.size());
         return true;
@@ -168,7 +233,7 @@ bool act(const std::string& verb, const std::string& arg, std::string& why) {
     if (verb == "quiet")
         return !more(std::stoi(arg)) && waitpid(pid, nullptr, WNOHANG) == 0;
     if (verb == "mode" || verb == "becomes") {
-        for (int waited = 0; verb == "becomes" && mode() != arg && waited < 2000; waited += 10)
+        for (int waited = 0; verb == "becomes" && mode() != arg && waited < opt.within; waited += 10)
             usleep(10000);
         why = "terminal in " + mode() + " mode";
         return mode() == arg;
@@ -185,7 +250,7 @@ bool act(const std::string& verb, const std::string& arg, std::string& why) {
         return true;
     }
     if (verb == "ends") {
-        const int status = ended(5000);
+        const int status = ended();
         why = status == -1 ? "still running" : ending(status);
         return status != -1 && (arg.empty() || ending(status) == arg);
     }
@@ -193,14 +258,46 @@ bool act(const std::string& verb, const std::string& arg, std::string& why) {
     return false;
 }
 
+// The scenario's lines, numbered, with each table written out in full.
+std::vector<std::pair<int, std::string>> read_steps(const char* path) {
+    std::ifstream file(path);
+    std::vector<std::pair<int, std::string>> steps, body;
+    std::vector<std::string> words;
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+        if (line.rfind("each ", 0) == 0) {
+            std::istringstream list(line.substr(5));
+            words.assign(std::istream_iterator<std::string>(list), {});
+            continue;
+        }
+        if (line == "end") {
+            for (const std::string& word : words)
+                for (auto [at, text] : body) {
+                    for (std::size_t i; (i = text.find("{}")) != std::string::npos;)
+                        text.replace(i, 2, word);
+                    steps.emplace_back(at, text);
+                }
+            words.clear();
+            body.clear();
+            continue;
+        }
+        (words.empty() ? steps : body).emplace_back(number, line);
+    }
+    return steps;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::ifstream file(argc == 2 ? argv[1] : "");
-    std::string line;
-    int number = 0;
-    while (std::getline(file, line)) {
-        ++number;
+    if (argc < 4)
+        return 2;
+    split_ms = std::stoi(argv[2]);
+    program = argv + 3;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGALRM})
+        signal(sig, on_signal);
+    alarm(240);
+    const auto steps = read_steps(argv[1]);
+    for (const auto& [number, line] : steps) {
         if (line.empty() || line[0] == '#')
             continue;
         const std::size_t space = line.find(' ');
@@ -208,25 +305,23 @@ int main(int argc, char** argv) {
         const std::string arg = space == std::string::npos ? "" : line.substr(space + 1);
         if (verb == "stdin" || verb == "shim" || verb == "shell") {
             (verb == "stdin" ? opt.in : verb == "shim" ? opt.shim : opt.shell) = arg;
-            continue;
-        }
-        if (verb == "stdout" || verb == "ignore") {
+        } else if (verb == "stdout" || verb == "ignore" || verb == "within") {
             opt.out_pipe = opt.out_pipe || verb == "stdout";
             opt.ignored = verb == "ignore" ? signal_number(arg) : opt.ignored;
-            continue;
-        }
-        if (pid == -1 && master == -1)
-            start();
-        std::string why;
-        if (!act(verb, arg, why)) {
-            std::cerr << argv[1] << ":" << number << ": " << line << ": failed" << (why.empty() ? "" : ", ")
-                      << why << "\noutput not yet expected: " << seen << "\n";
-            if (pid > 0)
-                kill(pid, SIGKILL);
-            return 1;
+            opt.within = verb == "within" ? std::stoi(arg) : opt.within;
+        } else {
+            std::string why;
+            if (verb != "start" && pid == -1 && master == -1 && !start())
+                why = std::string("cannot start: ") + std::strerror(errno);
+            if (!why.empty() || !act(verb, arg, why)) {
+                std::cerr << argv[1] << ":" << number << ": " << line << ": failed"
+                          << (why.empty() ? "" : ", ") << why << "\noutput not yet expected: " << seen
+                          << "\n";
+                finish();
+                return 1;
+            }
         }
     }
-    if (pid > 0)
-        kill(pid, SIGKILL);
-    return number > 0 ? 0 : 1;
+    finish();
+    return steps.empty() ? 1 : 0;
 }
