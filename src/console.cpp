@@ -114,8 +114,6 @@ void drop_line() {
 }  // namespace
 
 void console_open() {
-    out_len = in_pos = in_len = 0;
-    in_ended = false;
     streams = sys_open();
 }
 
@@ -181,7 +179,7 @@ void console_pause() {
 
 bool console_read_int(int& value) {
     int c;
-    while ((c = peek()) != -1 && is_space(c))
+    while (is_space(c = peek()))
         ++in_pos;
     if (c == -1)
         return false;
@@ -199,7 +197,7 @@ bool console_read_int(int& value) {
     // Every digit is read, but the magnitude stops growing at the limit.
     const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
     long long magnitude = 0;
-    while ((c = peek()) != -1 && is_digit(c)) {
+    while (is_digit(c = peek())) {
         if (magnitude < limit)
             magnitude = magnitude * 10 + (c - '0');
         ++in_pos;

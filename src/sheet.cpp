@@ -44,8 +44,6 @@ void calcul(int classe, int force, int dext, int consti) {
         "|> VOLEUR\t: LEVEL 75",
         "|> BARBARE\t: LEVEL 75",
     };
-    if (classe < 1 || classe > 3)
-        return;
     const fiche f = calcul_fiche(classe, force, dext, consti);
 
     console_puts(headings[classe - 1]);

@@ -12,6 +12,7 @@ struct fiche {
 // in 0..390; all zero for any other class.
 fiche calcul_fiche(int classe, int force, int dext, int consti);
 
-// Writes the sheet of an accepted allocation: heading, figures, and the
-// damage and defence reached with each weapon and armour set.
+// Writes the sheet of an accepted allocation, whose class the class check
+// has let through: heading, figures, and the damage and defence reached
+// with each weapon and armour set.
 void calcul(int classe, int force, int dext, int consti);
