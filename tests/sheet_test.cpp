@@ -26,7 +26,8 @@ TEST(Sheet, FiguresOfEachClass) {
     };
     for (const auto& c : cases) {
         const fiche f = calcul_fiche(c.classe, c.force, c.dext, c.consti), e = c.expected;
-        EXPECT_EQ(std::tie(f.degats, f.attaque, f.defense, f.pv), std::tie(e.degats, e.attaque, e.defense, e.pv))
+        EXPECT_EQ(std::tie(f.degats, f.attaque, f.defense, f.pv),
+                  std::tie(e.degats, e.attaque, e.defense, e.pv))
             << "class " << c.classe << ", " << c.force << "/" << c.dext << "/" << c.consti;
     }
 }
