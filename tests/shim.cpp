@@ -23,48 +23,42 @@ bool shim(const char* mode) {
     return s != nullptr && std::strcmp(s, mode) == 0;
 }
 
+// The call as the system makes it.
 template <typename F>
-F next(const char* name) {
+F real(F, const char* name) {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+int fail() {
+    errno = EIO;
+    return -1;
 }
 
 }  // namespace
 
 extern "C" ssize_t write(int fd, const void* buf, size_t n) {
-    static const auto real = next<ssize_t (*)(int, const void*, size_t)>("write");
     static int writes;
-    if (fd == 1 && ++writes > 3 && shim("three-writes")) {
-        errno = EIO;
-        return -1;
-    }
-    return real(fd, buf, fd == 1 && n > 7 && shim("short-writes") ? 7 : n);
+    if (fd == 1 && ++writes > 3 && shim("three-writes"))
+        return fail();
+    return real(write, "write")(fd, buf, fd == 1 && n > 7 && shim("short-writes") ? 7 : n);
 }
 
 extern "C" int close(int fd) {
-    static const auto real = next<int (*)(int)>("close");
-    if (fd == 1 && shim("close-fails")) {
-        real(fd);
-        errno = EIO;
-        return -1;
-    }
-    return real(fd);
+    const int closed = real(close, "close")(fd);
+    return fd == 1 && shim("close-fails") ? fail() : closed;
 }
 
 extern "C" int poll(struct pollfd* fds, nfds_t n, int timeout) {
-    static const auto real = next<int (*)(struct pollfd*, nfds_t, int)>("poll");
     if (n == 1 && shim("poll-nval")) {
         fds->revents = POLLNVAL;
         return 1;
     }
-    return real(fds, n, timeout);
+    return real(poll, "poll")(fds, n, timeout);
 }
 
 extern "C" int tcsetattr(int fd, int when, const struct termios* t) {
-    static const auto real = next<int (*)(int, int, const struct termios*)>("tcsetattr");
-    if (shim("slow-tcsetattr") && (t->c_lflag & ICANON) != 0) {
-        write(2, "[tcsetattr]", 11);
-        struct pollfd p = {fd, POLLIN, 0};
+    struct pollfd p = {fd, POLLIN, 0};
+    if (shim("slow-tcsetattr") && (t->c_lflag & ICANON) != 0 && write(2, "[tcsetattr]", 11) == 11)
         poll(&p, 1, 2000);
-    }
-    return real(fd, when, t);
+    return real(tcsetattr, "tcsetattr")(fd, when, t);
 }

@@ -1,16 +1,17 @@
 // Plays one scenario: the program in a pseudo-terminal, driven a step a line.
 //   terminal_test STEPS SPLIT_MS PROGRAM [ARGUMENT...]
-// The program runs as "sh -m -c SCRIPT PROGRAM ARGUMENT...", where SCRIPT
+// The program runs as "sh -mc SCRIPT PROGRAM ARGUMENT...", where SCRIPT
 // (exec "$0" "$@" by default) may turn a stream into a pipe, ignore a signal,
 // preload the shim.  TEXT takes \r \n \t \a \\ and \xHH.
 //   shell SCRIPT   from the next start on   within MS     the longest wait (5000)
 //   start          a fresh run (the first step starts one too)
 //   type TEXT      types it                 press TEXT    the same, a byte every SPLIT_MS
-//   expect TEXT    reads until it comes     quiet MS      no output, still running
-//   mode M         terminal modes now       becomes M     soon (M: line, key)
+//   expect TEXT    output to come, after what the last expect found
 //   seen TEXT      anywhere in the output   unseen TEXT   nowhere in it
+//   quiet MS       no output for MS         sleep MS      waits
+//   mode M         terminal modes, now or soon (M: line, key)
 //   signal SIG     sends it                 hangup        closes the terminal
-//   sleep MS       waits                    ends [exit N | signal SIG]
+//   ends [exit N | signal SIG]
 //   each W...      the lines up to "end", once for each word, {} standing for it
 #include <fcntl.h>
 #include <poll.h>
@@ -28,6 +29,7 @@
 #endif
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -39,32 +41,25 @@
 
 namespace {
 
-const std::string plain_script = "exec \"$0\" \"$@\"";
+const char* const plain_script = "exec \"$0\" \"$@\"";
 std::string script = plain_script;
 int within = 5000, split_ms, master = -1, slave = -1;
-char** program;
+char** args;  // the driver's own, the first three made over to sh's
 volatile pid_t pid = -1;
-std::string seen, all;  // output not yet expected, and all of it
+std::string all;        // the output so far
+std::size_t taken = 0;  // where the last expected text ended in it
 
-const char* const names[] = {"HUP",  "INT",  "QUIT", "ILL",  "TRAP", "ABRT",   "BUS",  "FPE",  "USR1", "SEGV",
-                             "USR2", "PIPE", "ALRM", "TERM", "XCPU", "VTALRM", "XFSZ", "PROF", "SYS"};
-const int numbers[] = {SIGHUP,  SIGINT,    SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
-                       SIGFPE,  SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
-                       SIGXCPU, SIGVTALRM, SIGXFSZ, SIGPROF, SIGSYS};
-
-int signal_number(const std::string& name) {
-    for (std::size_t i = 0; i < std::size(names); ++i)
-        if (name == names[i])
-            return numbers[i];
-    return 0;
-}
-
-// How the program ended, as the scenarios say it: "exit N" or "signal SIG".
+// How the program ended, as the scenarios say it; the shell names signals.
 std::string ending(int status) {
-    for (std::size_t i = 0; i < std::size(names); ++i)
-        if (WIFSIGNALED(status) && WTERMSIG(status) == numbers[i])
-            return std::string("signal ") + names[i];
-    return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status)) : "signal ?";
+    if (WIFEXITED(status))
+        return "exit " + std::to_string(WEXITSTATUS(status));
+    char name[16] = "?";
+    if (FILE* kill_l = popen(("kill -l " + std::to_string(WTERMSIG(status))).c_str(), "r")) {
+        if (std::fscanf(kill_l, "%15s", name) != 1)
+            name[0] = '?';
+        pclose(kill_l);
+    }
+    return std::string("signal ") + name;
 }
 
 std::string unescape(const std::string& s) {
@@ -91,8 +86,8 @@ void finish() {
     close(master);
     close(slave);
     pid = master = slave = -1;
-    seen.clear();
     all.clear();
+    taken = 0;
 }
 
 // The driver stopped, by CTest's timeout say, takes the program with it.
@@ -102,111 +97,103 @@ void on_signal(int) {
     _exit(3);
 }
 
-// The driver's own descriptors are all closed before the fork or opened
-// after it: the program gets the terminal and nothing else.
+// The driver's descriptors are all closed before the fork or opened after
+// it: the program gets the terminal and nothing else.
 bool start() {
     finish();
-    if ((pid = forkpty(&master, nullptr, nullptr, nullptr)) < 0)
-        return false;
-    if (pid == 0) {
+    if ((pid = forkpty(&master, nullptr, nullptr, nullptr)) == 0) {
         const struct rlimit no_core = {0, 0};  // SIGQUIT and its kin would leave one
         setrlimit(RLIMIT_CORE, &no_core);
-        std::vector<char*> args = {const_cast<char*>("sh"), const_cast<char*>("-m"), const_cast<char*>("-c"),
-                                   script.data()};
-        for (char** arg = program; *arg; ++arg)
-            args.push_back(*arg);
-        args.push_back(nullptr);
-        execv("/bin/sh", args.data());
+        args[2] = script.data();
+        execv("/bin/sh", args);
         _exit(127);
     }
-    slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);  // to read its modes
+    slave = pid < 0 ? -1 : open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);  // to read its modes
     return slave >= 0;
 }
 
-// Whether any output came within ms.
-bool more(int ms) {
-    char buf[4096];
-    struct pollfd p = {master, POLLIN, 0};
-    const ssize_t n = poll(&p, 1, ms) > 0 ? read(master, buf, sizeof buf) : 0;
-    if (n > 0) {
-        seen.append(buf, static_cast<std::size_t>(n));
-        all.append(buf, static_cast<std::size_t>(n));
-    } else if (p.revents != 0) {  // the terminal has gone: no more output, but wait as asked
-        usleep(static_cast<useconds_t>(ms) * 1000);
+// Reads the output until done() holds, for ms at most; false if it still
+// does not.
+template <typename Done>
+bool until(Done done, int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (char buf[4096]; !done();) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        struct pollfd p = {master, POLLIN, 0};
+        const ssize_t n = poll(&p, 1, 10) > 0 ? read(master, buf, sizeof buf) : 0;
+        all.append(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+        if (n <= 0 && p.revents != 0)  // the terminal has gone: nothing to wait for
+            usleep(10000);
     }
-    return n > 0;
-}
-
-// The program's exit status once it has ended within the wait, or -1.
-int ended() {
-    int status = -1;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(within);
-    while (std::chrono::steady_clock::now() < end) {
-        more(20);
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            pid = -1;
-            while (more(50)) {  // a terminal hands on its last output a little later
-            }
-            return status;
-        }
-    }
-    return -1;
+    return true;
 }
 
 std::string mode() {
     struct termios t {};
     tcgetattr(slave, &t);
     const tcflag_t local = t.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), flow = t.c_iflag & IXON;
-    if (local == (ECHO | ICANON | ISIG | IEXTEN) && flow)
-        return "line";
-    return local == ISIG && !flow ? "key" : "other";
+    return local == (ECHO | ICANON | ISIG | IEXTEN) && flow ? "line"
+           : local == ISIG && !flow                         ? "key"
+                                                            : "other";
 }
 
 // One action; false, with the reason in why, if it did not go as written.
 bool act(const std::string& verb, const std::string& arg, std::string& why) {
     const std::string text = unescape(arg);
+    const std::size_t before = all.size(), step = verb == "press" && split_ms > 0 ? 1 : text.size();
+    int status = 0;
     if (verb == "type" || verb == "press") {
-        const std::size_t step = verb == "press" && split_ms > 0 ? 1 : text.size();
         for (std::size_t at = 0; at < text.size(); at += step)
             if ((at > 0 && usleep(static_cast<useconds_t>(split_ms) * 1000) != 0) ||
                 write(master, text.data() + at, step) != static_cast<ssize_t>(step))
                 return false;
         return true;
     }
-    if (verb == "sleep")
-        return usleep(static_cast<useconds_t>(std::stoi(arg)) * 1000) == 0;
     if (verb == "expect") {
-        while (seen.find(text) == std::string::npos)
-            if (!more(within))
-                return false;
-        seen.erase(0, seen.find(text) + text.size());
+        if (!until([&] { return all.find(text, taken) != std::string::npos; }, within))
+            return false;
+        taken = all.find(text, taken) + text.size();
         return true;
     }
-    if (verb == "quiet")
-        return !more(std::stoi(arg)) && waitpid(pid, nullptr, WNOHANG) == 0;
-    if (verb == "mode" || verb == "becomes") {
-        for (int waited = 0; verb == "becomes" && mode() != arg && waited < within; waited += 10)
-            usleep(10000);
+    if (verb == "mode") {
+        const bool now = until([&] { return mode() == arg; }, within);
         why = "terminal in " + mode() + " mode";
-        return mode() == arg;
+        return now;
     }
-    if (verb == "seen" || verb == "unseen")
-        return (all.find(text) != std::string::npos) == (verb == "seen");
-    if (verb == "signal")
-        return kill(pid, signal_number(arg)) == 0;
-    if (verb == "hangup")
-        return close(std::exchange(master, -1)) == 0;
     if (verb == "ends") {
-        const int status = ended();
-        why = status == -1 ? "still running" : ending(status);
-        return status != -1 && (arg.empty() || ending(status) == arg);
+        why = "still running";
+        if (!until([&] { return waitpid(pid, &status, WNOHANG) == pid; }, within))
+            return false;
+        pid = -1;
+        until([] { return false; }, 100);  // a terminal hands on the last output a little later
+        why = ending(status);
+        return arg.empty() || why == arg;
     }
-    why = "unknown step";
-    return false;
+    return verb == "sleep"   ? !until([] { return false; }, std::stoi(arg))
+           : verb == "quiet" ? !until([&] { return all.size() > before; }, std::stoi(arg)) &&
+                                   waitpid(pid, nullptr, WNOHANG) == 0
+           : verb == "seen"   ? all.find(text) != std::string::npos
+           : verb == "unseen" ? all.find(text) == std::string::npos
+           : verb == "signal" ? std::system(("kill -s " + arg + " " + std::to_string(pid)).c_str()) == 0
+                              : verb == "hangup" && close(std::exchange(master, -1)) == 0;
 }
 
-// The scenario's lines, numbered, with each table written out in full.
-std::vector<std::pair<int, std::string>> read_steps(const char* path) {
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4)
+        return 2;
+    const char* const path = argv[1];
+    split_ms = std::stoi(argv[2]);
+    args = argv;
+    args[0] = const_cast<char*>("sh");
+    args[1] = const_cast<char*>("-mc");
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGALRM})
+        signal(sig, on_signal);
+    alarm(240);  // a scenario that hangs ends well before CTest's timeout
+
+    // The lines, numbered, with each table written out in full.
     std::ifstream file(path);
     std::vector<std::pair<int, std::string>> steps, body;
     std::vector<std::string> words;
@@ -228,36 +215,23 @@ std::vector<std::pair<int, std::string>> read_steps(const char* path) {
             (words.empty() ? steps : body).emplace_back(number, line);
         }
     }
-    return steps;
-}
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc < 4)
-        return 2;
-    split_ms = std::stoi(argv[2]);
-    program = argv + 3;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGALRM})
-        signal(sig, on_signal);
-    alarm(240);  // a scenario that hangs ends well before CTest's timeout
-    const auto steps = read_steps(argv[1]);
-    for (const auto& [number, line] : steps) {
-        const std::size_t space = line.find(' ');
-        const std::string verb = line.substr(0, space),
-                          arg = space == std::string::npos ? "" : line.substr(space + 1);
+    for (const auto& [number, step] : steps) {
+        const std::size_t space = step.find(' ');
+        const std::string verb = step.substr(0, space),
+                          arg = space == std::string::npos ? "" : step.substr(space + 1);
         if (verb == "within")
             within = std::stoi(arg);
-        else if (verb == "shell")
+        if (verb == "shell")
             script = arg.empty() ? plain_script : arg;
-        if (verb == "within" || verb == "shell" || line.empty() || line[0] == '#')
-            continue;
         std::string why;
+        if (verb == "within" || verb == "shell" || step.empty() || step[0] == '#')
+            continue;
         if ((verb == "start" || slave == -1) && !start())
             why = std::string("cannot start: ") + std::strerror(errno);
         if (!why.empty() || (verb != "start" && !act(verb, arg, why))) {
-            std::cerr << argv[1] << ":" << number << ": " << line << ": failed" << (why.empty() ? "" : ", ")
-                      << why << "\noutput not yet expected: " << seen << "\n";
+            std::cerr << path << ":" << number << ": " << step << ": failed" << (why.empty() ? "" : ", ")
+                      << why << "\noutput not yet expected: " << all.substr(taken) << "\n";
             finish();
             return 1;
         }
