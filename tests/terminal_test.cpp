@@ -8,7 +8,7 @@
 //   type TEXT      types it                 press TEXT    the same, a byte every SPLIT_MS
 //   expect TEXT    output to come, after what the last expect found
 //   seen TEXT      anywhere in the output   unseen TEXT   nowhere in it
-//   quiet MS       no output for MS         sleep MS      waits
+//   quiet MS       no output for MS, and still running
 //   mode M         terminal modes, now or soon (M: line, key)
 //   signal SIG     sends it                 hangup        closes the terminal
 //   ends [exit N | signal SIG]
@@ -170,9 +170,8 @@ bool act(const std::string& verb, const std::string& arg, std::string& why) {
         why = ending(status);
         return arg.empty() || why == arg;
     }
-    return verb == "sleep"   ? !until([] { return false; }, std::stoi(arg))
-           : verb == "quiet" ? !until([&] { return all.size() > before; }, std::stoi(arg)) &&
-                                   waitpid(pid, nullptr, WNOHANG) == 0
+    return verb == "quiet" ? !until([&] { return all.size() > before; }, std::stoi(arg)) &&
+                                 waitpid(pid, nullptr, WNOHANG) == 0
            : verb == "seen"   ? all.find(text) != std::string::npos
            : verb == "unseen" ? all.find(text) == std::string::npos
            : verb == "signal" ? std::system(("kill -s " + arg + " " + std::to_string(pid)).c_str()) == 0

@@ -149,12 +149,11 @@ test("a heading; the field named after the question, described at a pause as one
     assert.equal(await waiting(page), "key", "a click gives the field the focus");
     assert.match(await names(), /\| Appuyez sur une touche pour continuer\.\.\. \| Pause/);
     const [light, ...ratios] = await page.evaluate(() => {
-      const luminance = element => 0.05 + getComputedStyle(element)[element === document.body ? "backgroundColor" : "color"]
-        .match(/\d+/g).map(c => (c / 255 <= 0.04045 ? c / 255 / 12.92 : ((c / 255 + 0.055) / 1.055) ** 2.4))
-        .reduce((sum, c, i) => sum + c * [0.2126, 0.7152, 0.0722][i], 0);
-      const back = luminance(document.body);
-      return [back > 0.5, ...[...document.querySelectorAll("#screen, #answer, kbd")].map(luminance)
-        .map(l => Math.max(l, back) / Math.min(l, back))];
+      const luminance = color => 0.05 + color.match(/\d+/g).reduce((sum, c, i) => sum + [0.2126, 0.7152, 0.0722][i] *
+        ((c /= 255) <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4), 0);
+      const back = luminance(getComputedStyle(document.body).backgroundColor);
+      return [back > 0.5, ...[...document.querySelectorAll("#screen, #answer, kbd")].map(element =>
+        luminance(getComputedStyle(element).color)).map(l => Math.max(l, back) / Math.min(l, back))];
     });
     assert.ok(light === (colorScheme === "light") && ratios.every(r => r >= 7), `${colorScheme}: ${ratios}`);
   }
