@@ -79,9 +79,19 @@ std::string unescape(const std::string& s) {
     return out;
 }
 
-// Ends a run: the program's whole process group, and the terminal.
+// Kills the run's process group and the terminal's foreground one, which
+// is the program's own job under a job-control shell.  Async-signal-safe.
+void kill_run() {
+    const pid_t job = master >= 0 ? tcgetpgrp(master) : -1;
+    for (pid_t group : {static_cast<pid_t>(pid), job})
+        if (group > 0)
+            kill(-group, SIGKILL);
+}
+
+// Ends a run, and closes the terminal.
 void finish() {
-    if (pid > 0 && kill(-pid, SIGKILL) == 0)
+    kill_run();
+    if (pid > 0)
         waitpid(pid, nullptr, 0);
     close(master);
     close(slave);
@@ -92,8 +102,7 @@ void finish() {
 
 // The driver stopped, by CTest's timeout say, takes the program with it.
 void on_signal(int) {
-    if (pid > 0)
-        kill(-pid, SIGKILL);
+    kill_run();
     _exit(3);
 }
 
@@ -192,7 +201,8 @@ int main(int argc, char** argv) {
         signal(sig, on_signal);
     alarm(240);  // a scenario that hangs ends well before CTest's timeout
 
-    // The lines, numbered, with each table written out in full.
+    // The lines, numbered, with each table written out in full; the file is
+    // closed before the first run starts.
     std::ifstream file(path);
     std::vector<std::pair<int, std::string>> steps, body;
     std::vector<std::string> words;
@@ -214,6 +224,7 @@ int main(int argc, char** argv) {
             (words.empty() ? steps : body).emplace_back(number, line);
         }
     }
+    file.close();
 
     for (const auto& [number, step] : steps) {
         const std::size_t space = step.find(' ');
