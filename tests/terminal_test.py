@@ -1,0 +1,184 @@
+#!/usr/bin/env python3
+# Plays one scenario: the program in a pseudo-terminal, driven a step a line.
+#   terminal_test.py STEPS SPLIT_MS PROGRAM [ARGUMENT...]
+# The program runs as "sh -mc SCRIPT PROGRAM ARGUMENT...", where SCRIPT
+# (exec "$0" "$@" by default) may turn a stream into a pipe, ignore a signal,
+# preload the shim.  TEXT takes \r \n \t \a \\ and \xHH.
+#   shell SCRIPT   from the next start on   within MS     the longest wait (5000)
+#   start          a fresh run (the first step starts one too)
+#   type TEXT      types it                 press TEXT    the same, a byte every SPLIT_MS
+#   expect TEXT    output to come, after what the last expect found
+#   seen TEXT      anywhere in the output   unseen TEXT   nowhere in it
+#   quiet MS       no output for MS, nothing but cursor moves since the last
+#                  expect, and still running
+#   mode M         terminal modes, now or soon (M: line, key)
+#   signal SIG     sends it                 hangup        closes the terminal
+#   ends [exit N | signal SIG]
+#   each W...      the lines up to "end", once for each word, {} standing for it
+import codecs
+import os
+import re
+import resource
+import select
+import signal
+import sys
+import termios
+import time
+
+import pexpect
+
+PLAIN = 'exec "$0" "$@"'
+path, split_ms, program = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+script, within, run, out, taken = PLAIN, 5000, None, b"", 0
+
+
+# Python ignores these, and its children would inherit that; a core dump
+# from SIGQUIT and its kin is not wanted either.
+def as_a_shell_would():
+    for sig in (signal.SIGPIPE, signal.SIGXFSZ):
+        signal.signal(sig, signal.SIG_DFL)
+    resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+
+
+# Kills the run's shell, even before its setsid, its process group, and the
+# terminal's foreground group, which is the program's own job under a
+# job-control shell.  Group 0 would be the driver's own.
+def kill_run():
+    if run is None:
+        return
+    targets = [run.pid, -run.pid]
+    try:
+        targets.append(-os.tcgetpgrp(run.child_fd))
+    except OSError:
+        pass
+    for target in targets:
+        try:
+            if target != 0:
+                os.kill(target, signal.SIGKILL)
+        except OSError:
+            pass
+
+
+def finish():
+    global run, out, taken
+    kill_run()
+    if run is not None:
+        run.close(force=True)
+    run, out, taken = None, b"", 0
+
+
+def start():
+    global run
+    finish()
+    run = pexpect.spawn("/bin/sh", ["-mc", script] + program, preexec_fn=as_a_shell_would)
+    run.delaybeforesend = None
+
+
+# Reads the output until done() holds, for ms at most.  Read with select:
+# once the terminal has gone, pexpect's own reads wait for the child.
+def until(done, ms):
+    global out
+    end = time.monotonic() + ms / 1000
+    while not done():
+        if time.monotonic() > end:
+            return False
+        if run.ptyproc.fileobj.closed or not select.select([run.child_fd], [], [], 0.01)[0]:
+            time.sleep(0.01 if run.ptyproc.fileobj.closed else 0)
+            continue
+        try:
+            out += os.read(run.child_fd, 4096)
+        except OSError:  # the terminal has gone: nothing more to read
+            time.sleep(0.01)
+    return True
+
+
+def mode():
+    iflag, _, _, lflag, *_ = termios.tcgetattr(run.child_fd)
+    local, flow = lflag & (termios.ECHO | termios.ICANON | termios.ISIG | termios.IEXTEN), iflag & termios.IXON
+    if local == termios.ECHO | termios.ICANON | termios.ISIG | termios.IEXTEN and flow:
+        return "line"
+    return "key" if local == termios.ISIG and not flow else "other"
+
+
+def ending():
+    if run.exitstatus is not None:
+        return f"exit {run.exitstatus}"
+    return "signal " + signal.Signals(run.signalstatus).name[3:]
+
+
+# One action; False, or the reason, if it did not go as written.
+def act(verb, arg):
+    global taken
+    text = codecs.decode(arg, "unicode_escape").encode("latin1")
+    if verb in ("type", "press"):
+        step = 1 if verb == "press" and split_ms > 0 else max(len(text), 1)
+        for at in range(0, len(text), step):
+            time.sleep(split_ms / 1000 if at > 0 else 0)
+            run.send(text[at : at + step])
+        return True
+    if verb == "expect":
+        if not until(lambda: out.find(text, taken) >= 0, within):
+            return False
+        taken = out.find(text, taken) + len(text)
+        return True
+    if verb == "mode":
+        return until(lambda: mode() == arg, within) or f"terminal in {mode()} mode"
+    if verb == "ends":
+        if not until(lambda: not run.isalive(), within):
+            return "still running"
+        until(lambda: False, 100)  # a terminal hands on the last output a little later
+        return arg in ("", ending()) or ending()
+    if verb == "quiet":
+        before = len(out)
+        quiet = not until(lambda: len(out) > before, int(arg))
+        return quiet and not re.sub(rb"\x1b\[[0-?]*[ -/]*[@-~]", b"", out[taken:]) and run.isalive()
+    if verb == "signal":
+        os.kill(run.pid, signal.Signals["SIG" + arg])
+        return True
+    if verb == "hangup":
+        run.ptyproc.fileobj.close()
+        return True
+    return (text in out) == (verb == "seen") if verb in ("seen", "unseen") else f"no verb {verb}"
+
+
+# The lines, numbered, with each table written out in full.
+def steps():
+    with open(path, encoding="latin1") as file:
+        lines, words, body = [], [], []
+        for number, line in enumerate(file.read().splitlines(), 1):
+            if line.startswith("each "):
+                words = line.split()[1:]
+            elif line == "end":
+                lines += [(at, text.replace("{}", word)) for word in words for at, text in body]
+                words, body = [], []
+            else:
+                (body if words else lines).append((number, line))
+    return lines
+
+
+def main():
+    global script, within
+    for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGALRM):
+        signal.signal(sig, lambda *_: (kill_run(), os._exit(3)))
+    signal.alarm(240)  # a scenario that hangs ends well before CTest's timeout
+    lines = steps()
+    for number, line in lines:
+        verb, _, arg = line.partition(" ")
+        if verb == "within":
+            within = int(arg)
+        elif verb == "shell":
+            script = arg or PLAIN
+        elif line and not line.startswith("#"):
+            if verb == "start" or run is None:
+                start()
+            done = verb == "start" or act(verb, arg)
+            if done is not True:
+                print(f"{path}:{number}: {line}: failed{', ' + done if done else ''}", file=sys.stderr)
+                print("output not yet expected:", out[taken:].decode("latin1"), file=sys.stderr)
+                finish()
+                return 1
+    finish()
+    return 0 if lines else 1
+
+
+sys.exit(main())
