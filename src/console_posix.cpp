@@ -1,6 +1,7 @@
 // The console on POSIX terminals and pipes.
 //
-// Sequences, written into the output stream only when it is a terminal:
+// Sequences, written into the output stream only when it is a terminal that
+// takes them (TERM set, and not to "dumb"):
 //   ESC [ 22 ; 0 t         saves the terminal's own title on its stack
 //                          (xterm and its kin; others ignore it), once
 //   ESC ] 0 ; TITLE BEL    sets the window (and icon) title
@@ -12,17 +13,19 @@
 // Calls on the terminal of standard input, made only while the pause waits:
 //   tcgetattr    takes the terminal's settings as they are, at the pause and
 //                again after a stop, so that stty changes made meanwhile stay
-//   tcsetattr    turns off echo, line mode, flow control (so Ctrl-S is a key
-//                like any other) and the extended keys (Ctrl-V, Ctrl-O);
-//                signals stay on, so Ctrl-C still interrupts
+//   tcsetattr    (TCSAFLUSH) turns off echo, line mode, flow control (so
+//                Ctrl-S is a key like any other) and the extended keys
+//                (Ctrl-V, Ctrl-O), and drops what was typed before the pause
+//                showed; signals stay on, so Ctrl-C still interrupts
 //   tcsetattr    (TCSAFLUSH) gives the terminal back as it was and, in the
 //                same call, drops what came in with the key or after it
 //
 // The terminal and its title are given back after the key, at exit, and on
 // every signal that would end the program, which is then raised again so
 // that the process ends as the signal would have ended it.  Ctrl-Z (SIGTSTP)
-// gives the terminal back while the program is stopped and takes it again
-// when it goes on.
+// gives the terminal back while the program is stopped; whatever stopped it,
+// SIGCONT takes the terminal again if the pause still waits, since the shell
+// may have put its own modes back meanwhile.
 
 #include <poll.h>
 #include <signal.h>
@@ -55,14 +58,16 @@ const int ending[] = {
 const char title_restore[] = "\x1b[23;0t";
 
 sys_streams streams;
+bool escapes;  // standard output is a terminal that takes escape sequences
 sigset_t caught;
 struct termios saved;
+volatile sig_atomic_t waiting;  // the pause waits for its key
 volatile sig_atomic_t changed;  // the terminal is in key mode
 volatile sig_atomic_t titled;   // the terminal's own title is on its stack
 
 // Both work with the caught signals blocked, so that no handler runs between
 // a change and the flag that tells of it.  give_back is idempotent and
-// async-signal-safe: the handlers call it.  when says what becomes of the
+// async-signal-safe: the handlers call them.  when says what becomes of the
 // input still pending; title gives the title back too.
 void give_back(int when, bool title) {
     sigset_t old;
@@ -79,16 +84,16 @@ void give_back(int when, bool title) {
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
-void take() {
+void take(int when) {
     sigset_t old;
     sigprocmask(SIG_BLOCK, &caught, &old);
-    if (tcgetattr(STDIN_FILENO, &saved) == 0) {
+    if (!changed && tcgetattr(STDIN_FILENO, &saved) == 0) {
         struct termios key_mode = saved;
         key_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
         key_mode.c_iflag &= ~static_cast<tcflag_t>(IXON);
         key_mode.c_cc[VMIN] = 1;
         key_mode.c_cc[VTIME] = 0;
-        if (tcsetattr(STDIN_FILENO, TCSANOW, &key_mode) == 0)
+        if (tcsetattr(STDIN_FILENO, when, &key_mode) == 0)
             changed = 1;
     }
     sigprocmask(SIG_SETMASK, &old, nullptr);
@@ -115,14 +120,12 @@ void on_signal(int sig) {
     raise(sig);
 }
 
-// Stops the process with the terminal as the shell gave it, then takes the
-// key-wait mode again if the pause is still waiting when it goes on.  The
-// stop is raised while still blocked, so that a second Ctrl-Z that came
-// during the handler merges with it instead of stopping the process again
-// once it goes on.
+// Stops the process with the terminal as the shell gave it; on_continue
+// takes it again.  The stop is raised while still blocked, so that a second
+// Ctrl-Z that came during the handler merges with it instead of stopping the
+// process again once it goes on.
 void on_stop(int sig) {
     const int saved_errno = errno;
-    const bool was_changed = changed != 0;
     give_back(TCSANOW, false);
     set_action(sig, SIG_DFL, 0);
     sigset_t set;
@@ -133,14 +136,24 @@ void on_stop(int sig) {
     sigprocmask(SIG_UNBLOCK, &set, nullptr);  // stopped here until SIGCONT
     sigprocmask(SIG_BLOCK, &set, nullptr);
     set_action(sig, on_stop, SA_RESTART);
-    if (was_changed)
-        take();
+    errno = saved_errno;
+}
+
+// After any stop, even one that no handler saw (SIGSTOP), the shell may
+// have put its own modes back: the pause sets its own again.
+void on_continue(int) {
+    const int saved_errno = errno;
+    if (waiting) {
+        give_back(TCSANOW, false);
+        take(TCSANOW);
+    }
     errno = saved_errno;
 }
 
 void catch_signals() {
     sigemptyset(&caught);
     sigaddset(&caught, SIGTSTP);
+    sigaddset(&caught, SIGCONT);
     for (int sig : ending)
         sigaddset(&caught, sig);
 #ifdef SIGRTMIN
@@ -154,6 +167,8 @@ void catch_signals() {
             continue;
         if (sig == SIGTSTP)
             set_action(sig, on_stop, SA_RESTART);
+        else if (sig == SIGCONT)
+            set_action(sig, on_continue, SA_RESTART);
         else
             set_action(sig, on_signal, 0);
     }
@@ -184,6 +199,8 @@ sys_streams sys_open() {
     streams.out_term = isatty(STDOUT_FILENO) != 0;
     streams.clear_by_call = false;
     streams.pause_drops_line = true;
+    const char* term = std::getenv("TERM");
+    escapes = streams.out_term && term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
     if (streams.in_term || streams.out_term) {
         catch_signals();
         std::atexit(leave_at_exit);
@@ -223,7 +240,7 @@ bool sys_close() {
 std::string_view sys_title(const char* title) {
     static char seq[140] = "\x1b[22;0t\x1b]0;";
     const std::size_t saving = 7, head = 11;
-    if (!streams.out_term)
+    if (!escapes)
         return {};
     const std::size_t size = strnlen(title, sizeof seq - head - 1);
     std::memcpy(seq + head, title, size);
@@ -234,11 +251,12 @@ std::string_view sys_title(const char* title) {
 }
 
 std::string_view sys_clear() {
-    return "\x1b[H\x1b[2J\x1b[3J";
+    return escapes ? "\x1b[H\x1b[2J\x1b[3J" : std::string_view();
 }
 
 void sys_key_begin() {
-    take();
+    waiting = 1;
+    take(TCSAFLUSH);
 }
 
 // A key may send several bytes: an escape sequence (ESC [ parameters final,
@@ -267,5 +285,6 @@ void sys_key_read() {
 }
 
 void sys_key_end() {
+    waiting = 0;
     give_back(TCSAFLUSH, false);
 }

@@ -10,7 +10,8 @@
 //                             on Ctrl-C, Ctrl-Break and closing the window
 //   FillConsoleOutput*        the clear, where that mode cannot be had
 //   ReadConsoleInputA         the pause's key: one key-down event
-//   FlushConsoleInputBuffer   drops what came in with the key or after it
+//   FlushConsoleInputBuffer   drops what was typed before the pause showed,
+//                             and what came in with the key or after it
 //   SetConsoleCtrlHandler     gives the mode back, and tells Ctrl-C from the
 //                             end of input
 //   Sleep                     waits a moment for that handler's word after
@@ -140,7 +141,9 @@ bool sys_write(const void* buf, std::size_t size) {
     return true;
 }
 
+// The mode goes back while the handle is still open.
 bool sys_close() {
+    mode_leave();
     return _close(1) == 0;
 }
 
@@ -171,7 +174,9 @@ std::string_view sys_clear() {
 
 // The console's input mode is left alone: key events come whole to
 // ReadConsoleInputA whatever it is, and Ctrl-C keeps its usual meaning.
-void sys_key_begin() {}
+void sys_key_begin() {
+    FlushConsoleInputBuffer(in_handle);
+}
 
 // One key-down event is one press, whatever the key.
 void sys_key_read() {

@@ -12,7 +12,7 @@
 #   quiet MS       no output for MS, nothing but cursor moves since the last
 #                  expect, and still running
 #   mode M         terminal modes, now or soon (M: line, key)
-#   signal SIG     sends it                 hangup        closes the terminal
+#   signal SIG     to the foreground job    hangup        closes the terminal
 #   ends [exit N | signal SIG]
 #   each W...      the lines up to "end", once for each word, {} standing for it
 import codecs
@@ -28,6 +28,7 @@ import time
 import pexpect
 
 PLAIN = 'exec "$0" "$@"'
+os.environ["TERM"] = "xterm"  # what the scenarios' sequences are written for
 path, split_ms, program = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 script, within, run, out, taken = PLAIN, 5000, None, b"", 0
 
@@ -133,7 +134,7 @@ def act(verb, arg):
         quiet = not until(lambda: len(out) > before, int(arg))
         return quiet and not re.sub(rb"\x1b\[[0-?]*[ -/]*[@-~]", b"", out[taken:]) and run.isalive()
     if verb == "signal":
-        os.kill(run.pid, signal.Signals["SIG" + arg])
+        os.killpg(os.tcgetpgrp(run.child_fd), signal.Signals["SIG" + arg])
         return True
     if verb == "hangup":
         run.ptyproc.fileobj.close()
