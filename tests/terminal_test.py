@@ -15,15 +15,7 @@
 #   signal SIG     to the foreground job    hangup        closes the terminal
 #   ends [exit N | signal SIG]
 #   each W...      the lines up to "end", once for each word, {} standing for it
-import codecs
-import os
-import re
-import resource
-import select
-import signal
-import sys
-import termios
-import time
+import codecs, contextlib, os, re, resource, select, signal, sys, termios, time  # noqa: E401
 
 import pexpect
 
@@ -45,19 +37,12 @@ def as_a_shell_would():
 # terminal's foreground group, which is the program's own job under a
 # job-control shell.  Group 0 would be the driver's own.
 def kill_run():
-    if run is None:
-        return
-    targets = [run.pid, -run.pid]
-    try:
-        targets.append(-os.tcgetpgrp(run.child_fd))
-    except OSError:
-        pass
-    for target in targets:
-        try:
-            if target != 0:
-                os.kill(target, signal.SIGKILL)
-        except OSError:
-            pass
+    targets = [run.pid, -run.pid] if run else []
+    with contextlib.suppress(OSError):
+        targets.append(-os.tcgetpgrp(run.child_fd) if run else 0)
+    for target in filter(None, targets):
+        with contextlib.suppress(OSError):
+            os.kill(target, signal.SIGKILL)
 
 
 def finish():
@@ -83,13 +68,13 @@ def until(done, ms):
     while not done():
         if time.monotonic() > end:
             return False
-        if run.ptyproc.fileobj.closed or not select.select([run.child_fd], [], [], 0.01)[0]:
-            time.sleep(0.01 if run.ptyproc.fileobj.closed else 0)
-            continue
-        try:
-            out += os.read(run.child_fd, 4096)
-        except OSError:  # the terminal has gone: nothing more to read
+        if run.ptyproc.fileobj.closed:  # hung up: nothing more to read
             time.sleep(0.01)
+        elif select.select([run.child_fd], [], [], 0.01)[0]:
+            try:
+                out += os.read(run.child_fd, 4096)
+            except OSError:  # the program and its terminal have gone
+                time.sleep(0.01)
     return True
 
 
@@ -102,9 +87,7 @@ def mode():
 
 
 def ending():
-    if run.exitstatus is not None:
-        return f"exit {run.exitstatus}"
-    return "signal " + signal.Signals(run.signalstatus).name[3:]
+    return f"exit {run.exitstatus}" if run.signalstatus is None else "signal " + signal.Signals(run.signalstatus).name[3:]
 
 
 # One action; False, or the reason, if it did not go as written.
@@ -118,10 +101,9 @@ def act(verb, arg):
             run.send(text[at : at + step])
         return True
     if verb == "expect":
-        if not until(lambda: out.find(text, taken) >= 0, within):
-            return False
-        taken = out.find(text, taken) + len(text)
-        return True
+        found = until(lambda: out.find(text, taken) >= 0, within)
+        taken = out.find(text, taken) + len(text) if found else taken
+        return found
     if verb == "mode":
         return until(lambda: mode() == arg, within) or f"terminal in {mode()} mode"
     if verb == "ends":
@@ -133,13 +115,13 @@ def act(verb, arg):
         before = len(out)
         quiet = not until(lambda: len(out) > before, int(arg))
         return quiet and not re.sub(rb"\x1b\[[0-?]*[ -/]*[@-~]", b"", out[taken:]) and run.isalive()
+    if verb in ("seen", "unseen"):
+        return (text in out) == (verb == "seen")
     if verb == "signal":
         os.killpg(os.tcgetpgrp(run.child_fd), signal.Signals["SIG" + arg])
-        return True
-    if verb == "hangup":
+    elif verb == "hangup":
         run.ptyproc.fileobj.close()
-        return True
-    return (text in out) == (verb == "seen") if verb in ("seen", "unseen") else f"no verb {verb}"
+    return verb in ("signal", "hangup") or f"no verb {verb}"
 
 
 # The lines, numbered, with each table written out in full.
