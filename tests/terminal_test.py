@@ -20,6 +20,7 @@ import codecs, contextlib, os, re, resource, select, signal, sys, termios, time 
 import pexpect
 
 PLAIN = 'exec "$0" "$@"'
+LINE = termios.ECHO | termios.ICANON | termios.ISIG | termios.IEXTEN
 os.environ["TERM"] = "xterm"  # what the scenarios' sequences are written for
 path, split_ms, program = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 script, within, run, out, taken = PLAIN, 5000, None, b"", 0
@@ -45,19 +46,16 @@ def kill_run():
             os.kill(target, signal.SIGKILL)
 
 
-def finish():
+# Ends the run, if any, and starts the next one if asked.
+def finish(again=False):
     global run, out, taken
     kill_run()
-    if run is not None:
+    if run:
         run.close(force=True)
     run, out, taken = None, b"", 0
-
-
-def start():
-    global run
-    finish()
-    run = pexpect.spawn("/bin/sh", ["-mc", script] + program, preexec_fn=as_a_shell_would)
-    run.delaybeforesend = None
+    if again:
+        run = pexpect.spawn("/bin/sh", ["-mc", script] + program, preexec_fn=as_a_shell_would)
+        run.delaybeforesend = None
 
 
 # Reads the output until done() holds, for ms at most.  Read with select:
@@ -65,9 +63,7 @@ def start():
 def until(done, ms):
     global out
     end = time.monotonic() + ms / 1000
-    while not done():
-        if time.monotonic() > end:
-            return False
+    while not done() and time.monotonic() < end:
         if run.ptyproc.fileobj.closed:  # hung up: nothing more to read
             time.sleep(0.01)
         elif select.select([run.child_fd], [], [], 0.01)[0]:
@@ -75,15 +71,12 @@ def until(done, ms):
                 out += os.read(run.child_fd, 4096)
             except OSError:  # the program and its terminal have gone
                 time.sleep(0.01)
-    return True
+    return done()
 
 
 def mode():
     iflag, _, _, lflag, *_ = termios.tcgetattr(run.child_fd)
-    local, flow = lflag & (termios.ECHO | termios.ICANON | termios.ISIG | termios.IEXTEN), iflag & termios.IXON
-    if local == termios.ECHO | termios.ICANON | termios.ISIG | termios.IEXTEN and flow:
-        return "line"
-    return "key" if local == termios.ISIG and not flow else "other"
+    return {(LINE, True): "line", (termios.ISIG, False): "key"}.get((lflag & LINE, iflag & termios.IXON != 0), "other")
 
 
 def ending():
@@ -126,8 +119,8 @@ def act(verb, arg):
 
 # The lines, numbered, with each table written out in full.
 def steps():
+    lines, words, body = [], [], []
     with open(path, encoding="latin1") as file:
-        lines, words, body = [], [], []
         for number, line in enumerate(file.read().splitlines(), 1):
             if line.startswith("each "):
                 words = line.split()[1:]
@@ -153,11 +146,11 @@ def main():
             script = arg or PLAIN
         elif line and not line.startswith("#"):
             if verb == "start" or run is None:
-                start()
+                finish(again=True)
             done = verb == "start" or act(verb, arg)
             if done is not True:
-                print(f"{path}:{number}: {line}: failed{', ' + done if done else ''}", file=sys.stderr)
-                print("output not yet expected:", out[taken:].decode("latin1"), file=sys.stderr)
+                print(f"{path}:{number}: {line}: failed{', ' + done if done else ''}\noutput not yet expected:",
+                      out[taken:].decode("latin1"), file=sys.stderr)
                 finish()
                 return 1
     finish()
