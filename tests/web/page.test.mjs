@@ -63,10 +63,10 @@ async function play(page, input) {
   for (let state, i = 0; (state = await waiting(page)) !== "ended";) {
     if (state === "key") {
       await page.keyboard.press("Space");
-      continue;
+    } else {
+      await page.fill("#answer", lines[i++] ?? "");
+      await (i >= lines.length ? page.keyboard.press("Control+d") : page.click("#send"));
     }
-    await page.fill("#answer", lines[i++] ?? "");
-    await (i >= lines.length ? page.keyboard.press("Control+d") : page.click("#send"));
   }
 }
 
