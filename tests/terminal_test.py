@@ -15,15 +15,14 @@
 #   signal SIG     to the foreground job    hangup        closes the terminal
 #   ends [exit N | signal SIG]
 #   each W...      the lines up to "end", once for each word, {} standing for it
-import codecs, contextlib, os, re, resource, select, signal, sys, termios, time  # noqa: E401
+import codecs, contextlib, os, pathlib, re, resource, select, signal, sys, termios, time  # noqa: E401
 
 import pexpect
 
-PLAIN = 'exec "$0" "$@"'
 LINE = termios.ECHO | termios.ICANON | termios.ISIG | termios.IEXTEN
 os.environ["TERM"] = "xterm"  # what the scenarios' sequences are written for
 path, split_ms, program = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
-script, within, run, out, taken = PLAIN, 5000, None, b"", 0
+script, within, run, out, taken = "", 5000, None, b"", 0
 
 
 # Python ignores these, and its children would inherit that; a core dump
@@ -54,7 +53,7 @@ def finish(again=False):
         run.close(force=True)
     run, out, taken = None, b"", 0
     if again:
-        run = pexpect.spawn("/bin/sh", ["-mc", script] + program, preexec_fn=as_a_shell_would)
+        run = pexpect.spawn("/bin/sh", ["-mc", script or 'exec "$0" "$@"'] + program, preexec_fn=as_a_shell_would)
         run.delaybeforesend = None
 
 
@@ -79,10 +78,6 @@ def mode():
     return {(LINE, True): "line", (termios.ISIG, False): "key"}.get((lflag & LINE, iflag & termios.IXON != 0), "other")
 
 
-def ending():
-    return f"exit {run.exitstatus}" if run.signalstatus is None else "signal " + signal.Signals(run.signalstatus).name[3:]
-
-
 # One action; False, or the reason, if it did not go as written.
 def act(verb, arg):
     global taken
@@ -103,7 +98,8 @@ def act(verb, arg):
         if not until(lambda: not run.isalive(), within):
             return "still running"
         until(lambda: False, 100)  # a terminal hands on the last output a little later
-        return arg in ("", ending()) or ending()
+        end = f"exit {run.exitstatus}" if run.signalstatus is None else f"signal {signal.Signals(run.signalstatus).name[3:]}"
+        return arg in ("", end) or end
     if verb == "quiet":
         before = len(out)
         quiet = not until(lambda: len(out) > before, int(arg))
@@ -120,15 +116,14 @@ def act(verb, arg):
 # The lines, numbered, with each table written out in full.
 def steps():
     lines, words, body = [], [], []
-    with open(path, encoding="latin1") as file:
-        for number, line in enumerate(file.read().splitlines(), 1):
-            if line.startswith("each "):
-                words = line.split()[1:]
-            elif line == "end":
-                lines += [(at, text.replace("{}", word)) for word in words for at, text in body]
-                words, body = [], []
-            else:
-                (body if words else lines).append((number, line))
+    for number, line in enumerate(pathlib.Path(path).read_text(encoding="latin1").splitlines(), 1):
+        if line.startswith("each "):
+            words = line.split()[1:]
+        elif line == "end":
+            lines += [(at, text.replace("{}", word)) for word in words for at, text in body]
+            words, body = [], []
+        else:
+            (body if words else lines).append((number, line))
     return lines
 
 
@@ -143,7 +138,7 @@ def main():
         if verb == "within":
             within = int(arg)
         elif verb == "shell":
-            script = arg or PLAIN
+            script = arg
         elif line and not line.startswith("#"):
             if verb == "start" or run is None:
                 finish(again=True)
