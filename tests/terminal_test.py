@@ -23,14 +23,12 @@ LINE = termios.ECHO | termios.ICANON | termios.ISIG | termios.IEXTEN
 os.environ["TERM"] = "xterm"  # what the scenarios' sequences are written for
 path, split_ms, program = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 script, within, run, out, taken = "", 5000, None, b"", 0
-
-
-# Python ignores these, and its children would inherit that; a core dump
-# from SIGQUIT and its kin is not wanted either.
-def as_a_shell_would():
-    for sig in (signal.SIGPIPE, signal.SIGXFSZ):
-        signal.signal(sig, signal.SIG_DFL)
-    resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+# Python ignores SIGPIPE and SIGXFSZ, and the program would inherit that: it
+# gets the default actions, as a shell gives them, and leaves no core dump
+# when SIGQUIT and its kin end it.
+for sig in (signal.SIGPIPE, signal.SIGXFSZ):
+    signal.signal(sig, signal.SIG_DFL)
+resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
 
 
 # Kills the run's shell, even before its setsid, its process group, and the
@@ -53,7 +51,7 @@ def finish(again=False):
         run.close(force=True)
     run, out, taken = None, b"", 0
     if again:
-        run = pexpect.spawn("/bin/sh", ["-mc", script or 'exec "$0" "$@"'] + program, preexec_fn=as_a_shell_would)
+        run = pexpect.spawn("/bin/sh", ["-mc", script or 'exec "$0" "$@"'] + program)
         run.delaybeforesend = None
 
 
