@@ -66,9 +66,11 @@ volatile sig_atomic_t changed;  // the terminal is in key mode
 volatile sig_atomic_t titled;   // the terminal's own title is on its stack
 
 // Both work with the caught signals blocked, so that no handler runs between
-// a change and the flag that tells of it.  give_back is idempotent and
-// async-signal-safe: the handlers call them.  when says what becomes of the
-// input still pending; title gives the title back too.
+// a change and the flag that tells of it.  Both are async-signal-safe, since
+// the handlers call them, and neither does anything twice: give_back only
+// gives back what was taken, take only saves modes that are not its own.
+// when says what becomes of the input still pending; title gives the title
+// back too.
 void give_back(int when, bool title) {
     sigset_t old;
     sigprocmask(SIG_BLOCK, &caught, &old);
