@@ -23,6 +23,13 @@ unsigned char in_buf[1 << 16];
 std::size_t in_pos, in_len;
 bool in_ended;  // sticky, as stdio's end-of-file flag is
 
+// How the input is encoded, as its first bytes say.  UTF-16 is read a code
+// unit at a time, each unit outside ASCII taken as one byte that is neither
+// a digit nor a blank, as a byte outside ASCII is in any other input.
+enum class encoding { unknown, bytes, utf16le, utf16be };
+encoding in_encoding;
+int in_odd = -1;  // a UTF-16 unit's first byte, while its second is to come
+
 const char write_error[] = "erreur d'ecriture sur la sortie standard";
 
 [[noreturn]] void fail(const char* what) {
@@ -73,25 +80,83 @@ void write_int(int value) {
     write(p, static_cast<std::size_t>(digits + sizeof digits - p));
 }
 
-// The next byte of input, left in place, or -1 at end of input.  Running out
-// of buffered input is the one moment the program waits for the player, so
-// what it has written so far goes out first.
-int peek() {
-    if (in_pos < in_len)
-        return in_buf[in_pos];
-    if (in_ended)
-        return -1;
-    flush();
-    const long n = sys_read(in_buf, sizeof in_buf);
-    if (n < 0)
-        fail("erreur de lecture sur l'entree standard");
-    in_pos = 0;
-    in_len = static_cast<std::size_t>(n);
-    if (n == 0) {
-        in_ended = true;
-        return -1;
+// The byte order marks that an input may open with: a UTF-8 one, which
+// Notepad writes, is skipped; a UTF-16 one, which Windows PowerShell 5.1
+// writes, has the rest read as UTF-16 of its byte order.
+struct byte_order_mark {
+    std::string_view bytes;
+    encoding then;
+};
+const byte_order_mark marks[] = {
+    {"\xef\xbb\xbf", encoding::bytes}, {"\xff\xfe", encoding::utf16le}, {"\xfe\xff", encoding::utf16be}};
+
+// Settles the encoding from the first bytes of the input, unless they may
+// still be the start of a mark whose rest has not come yet.
+void learn_encoding() {
+    const std::string_view first(reinterpret_cast<const char*>(in_buf), in_len);
+    in_encoding = encoding::bytes;
+    for (const byte_order_mark& mark : marks) {
+        if (mark.bytes.substr(0, first.size()) == first.substr(0, mark.bytes.size())) {
+            if (first.size() < mark.bytes.size() && !in_ended) {
+                in_encoding = encoding::unknown;
+                return;
+            }
+            if (first.size() >= mark.bytes.size()) {
+                in_pos = mark.bytes.size();
+                in_encoding = mark.then;
+            }
+        }
     }
-    return in_buf[0];
+}
+
+// Turns the UTF-16 units of the buffer into single bytes where they stand.
+void decode_utf16() {
+    const bool little = in_encoding == encoding::utf16le;
+    std::size_t to = in_pos;
+    std::size_t from = in_pos;
+    for (; from + 1 < in_len; from += 2) {
+        const unsigned char low = in_buf[from + (little ? 0 : 1)];
+        const unsigned char high = in_buf[from + (little ? 1 : 0)];
+        in_buf[to++] = high == 0 && low < 0x80 ? low : 0x80;
+    }
+    in_odd = from < in_len ? in_buf[from] : -1;
+    in_len = to;
+}
+
+// Fills the buffer afresh.  Running out of buffered input is the one moment
+// the program waits for the player, so what it has written so far goes out
+// first.
+void refill() {
+    flush();
+    in_pos = in_len = 0;
+    if (in_odd >= 0)
+        in_buf[in_len++] = static_cast<unsigned char>(in_odd);
+    do {
+        const long n = sys_read(in_buf + in_len, sizeof in_buf - in_len);
+        if (n < 0)
+            fail("erreur de lecture sur l'entree standard");
+        in_ended = n == 0;
+        in_len += static_cast<std::size_t>(n);
+        if (in_encoding == encoding::unknown)
+            learn_encoding();
+    } while (in_encoding == encoding::unknown);
+    if (in_encoding != encoding::bytes)
+        decode_utf16();
+    const void* ctrl_z = streams.ctrl_z_ends ? std::memchr(in_buf + in_pos, 0x1a, in_len - in_pos) : nullptr;
+    if (ctrl_z != nullptr) {
+        in_len = static_cast<std::size_t>(static_cast<const unsigned char*>(ctrl_z) - in_buf);
+        in_ended = true;
+    }
+}
+
+// The next byte of input, left in place, or -1 at end of input.
+int peek() {
+    while (in_pos == in_len) {
+        if (in_ended)
+            return -1;
+        refill();
+    }
+    return in_buf[in_pos];
 }
 
 bool is_space(int c) {

@@ -14,6 +14,7 @@ struct sys_streams {
                             // with bytes in the stream: write what came first
     bool pause_drops_line;  // the pause's key also ends the rest of the line
                             // already read, typed before the pause showed
+    bool ctrl_z_ends;       // a Ctrl-Z (0x1A) in the text ends the input
 };
 
 // Queries the streams and sets up whatever the platform needs to give the

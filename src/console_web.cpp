@@ -52,7 +52,7 @@ EM_JS(void, page_end, (), {
 }  // namespace
 
 sys_streams sys_open() {
-    return {true, true, true, false};
+    return {true, true, true, false, false};
 }
 
 long sys_read(void* buf, std::size_t size) {

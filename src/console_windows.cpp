@@ -17,11 +17,15 @@
 //   Sleep                     waits a moment for that handler's word after
 //                             an empty read, once, at the end of the input
 //
-// Standard input and output are used in the C runtime's text mode: lines go
-// out as CR LF, CR LF comes in as LF, and a Ctrl-Z (0x1A) ends the input.
+// Standard output is used in the C runtime's text mode, so lines go out as
+// CR LF, and so is a console's input.  Redirected input is read in binary
+// mode, so that a UTF-16 text comes whole: text mode would end it at any
+// 0x1A byte of a character, and join a character's 0x0D 0x0A bytes into
+// one.  A Ctrl-Z (0x1A) in the text still ends it, as in text mode.
 
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -104,6 +108,9 @@ sys_streams sys_open() {
     // Only a dialogue on two consoles is ever cleared.
     streams.clear_by_call = !(streams.in_term && streams.out_term && mode_enter());
     streams.pause_drops_line = true;
+    streams.ctrl_z_ends = !streams.in_term;
+    if (!streams.in_term)
+        _setmode(0, _O_BINARY);
     return streams;
 }
 
