@@ -1,19 +1,22 @@
 // The console on Windows.
 //
 // Calls made, and only on a console:
+//   GetConsoleTitleW          keeps the title that the window had, which is
+//   SetConsoleTitleW          given back at exit, on Ctrl-C, Ctrl-Break
+//                             and closing the window, and on a write failure
 //   SetConsoleTitleA          sets the window's title
 //   SetConsoleMode            turns on ENABLE_VIRTUAL_TERMINAL_PROCESSING on
 //                             the output, so that the clear is the terminal
 //                             sequence ESC [ H ESC [ 2 J ESC [ 3 J (Windows
 //                             Terminal clears only the visible window
-//                             otherwise); the mode is given back at exit and
-//                             on Ctrl-C, Ctrl-Break and closing the window
+//                             otherwise); the mode is given back with the
+//                             title
 //   FillConsoleOutput*        the clear, where that mode cannot be had
 //   ReadConsoleInputA         the pause's key: one key-down event
 //   FlushConsoleInputBuffer   drops what was typed before the pause showed,
 //                             and what came in with the key or after it
-//   SetConsoleCtrlHandler     gives the mode back, and tells Ctrl-C from the
-//                             end of input
+//   SetConsoleCtrlHandler     gives the mode and the title back, and tells
+//                             Ctrl-C from the end of input
 //   Sleep                     waits a moment for that handler's word after
 //                             an empty read, once, at the end of the input
 //
@@ -40,8 +43,10 @@ HANDLE in_handle;
 HANDLE out_handle;
 sys_streams streams;
 bool title_set;
+wchar_t saved_title[4096];
 DWORD saved_mode;
 volatile LONG mode_changed;
+volatile LONG title_changed;
 volatile LONG interrupted;
 
 bool is_console(HANDLE h) {
@@ -49,14 +54,17 @@ bool is_console(HANDLE h) {
     return h != nullptr && h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode) != 0;
 }
 
-// Idempotent, and safe from the control handler's own thread.
-void mode_leave() {
+// Gives back the mode and the title.  Idempotent, and safe from the control
+// handler's own thread.
+void leave() {
     if (InterlockedExchange(&mode_changed, 0) != 0)
         SetConsoleMode(out_handle, saved_mode);
+    if (InterlockedExchange(&title_changed, 0) != 0)
+        SetConsoleTitleW(saved_title);
 }
 
 void leave_at_exit() {
-    mode_leave();
+    leave();
 }
 
 // Runs on a thread of its own; returning FALSE lets the default handler end
@@ -64,7 +72,7 @@ void leave_at_exit() {
 BOOL WINAPI on_control(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)
         InterlockedExchange(&interrupted, 1);
-    mode_leave();
+    leave();
     return FALSE;
 }
 
@@ -94,6 +102,15 @@ bool is_modifier(WORD key) {
     }
 }
 
+// Keeps the window's title to give back.  An empty title is one to give
+// back too: only a failure says that there is none.
+void keep_title() {
+    SetLastError(ERROR_SUCCESS);
+    if (GetConsoleTitleW(saved_title, sizeof saved_title / sizeof *saved_title) != 0 ||
+        GetLastError() == ERROR_SUCCESS)
+        InterlockedExchange(&title_changed, 1);
+}
+
 }  // namespace
 
 sys_streams sys_open() {
@@ -101,10 +118,10 @@ sys_streams sys_open() {
     out_handle = GetStdHandle(STD_OUTPUT_HANDLE);
     streams.in_term = is_console(in_handle);
     streams.out_term = is_console(out_handle);
-    if (streams.in_term) {
-        SetConsoleCtrlHandler(on_control, TRUE);
-        std::atexit(leave_at_exit);
-    }
+    // The title may be set with both streams redirected, and is then given
+    // back as well.
+    SetConsoleCtrlHandler(on_control, TRUE);
+    std::atexit(leave_at_exit);
     // Only a dialogue on two consoles is ever cleared.
     streams.clear_by_call = !(streams.in_term && streams.out_term && mode_enter());
     streams.pause_drops_line = true;
@@ -129,7 +146,7 @@ long sys_read(void* buf, std::size_t size) {
         ctrl_c = interrupted != 0;
     }
     if (ctrl_c) {
-        mode_leave();
+        leave();
         ExitProcess(STATUS_CONTROL_C_EXIT);
     }
     return n;
@@ -150,7 +167,7 @@ bool sys_write(const void* buf, std::size_t size) {
 
 // The mode goes back while the handle is still open.
 bool sys_close() {
-    mode_leave();
+    leave();
     return _close(1) == 0;
 }
 
@@ -159,6 +176,8 @@ bool sys_close() {
 std::string_view sys_title(const char* title) {
     if (title_set && !streams.in_term && !streams.out_term)
         return {};
+    if (!title_set)
+        keep_title();
     SetConsoleTitleA(title);
     title_set = true;
     return {};
