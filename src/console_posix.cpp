@@ -24,8 +24,8 @@
 // every signal that would end the program, which is then raised again so
 // that the process ends as the signal would have ended it.  Ctrl-Z (SIGTSTP)
 // gives the terminal back while the program is stopped; whatever stopped it,
-// SIGCONT takes the terminal again if the pause still waits, since the shell
-// may have put its own modes back meanwhile.
+// SIGCONT takes the terminal again if the pause still waits, keeping as the
+// settings to give back whatever the shell or stty left meanwhile.
 
 #include <poll.h>
 #include <signal.h>
@@ -60,7 +60,8 @@ const char title_restore[] = "\x1b[23;0t";
 sys_streams streams;
 bool escapes;  // standard output is a terminal that takes escape sequences
 sigset_t caught;
-struct termios saved;
+struct termios saved;           // the settings to give back
+struct termios key_mode;        // the pause's own
 volatile sig_atomic_t waiting;  // the pause waits for its key
 volatile sig_atomic_t changed;  // the terminal is in key mode
 volatile sig_atomic_t titled;   // the terminal's own title is on its stack
@@ -90,7 +91,7 @@ void take(int when) {
     sigset_t old;
     sigprocmask(SIG_BLOCK, &caught, &old);
     if (!changed && tcgetattr(STDIN_FILENO, &saved) == 0) {
-        struct termios key_mode = saved;
+        key_mode = saved;
         key_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
         key_mode.c_iflag &= ~static_cast<tcflag_t>(IXON);
         key_mode.c_cc[VMIN] = 1;
@@ -141,14 +142,22 @@ void on_stop(int sig) {
     errno = saved_errno;
 }
 
+bool is_key_mode(const struct termios& t) {
+    return t.c_iflag == key_mode.c_iflag && t.c_oflag == key_mode.c_oflag && t.c_cflag == key_mode.c_cflag &&
+           t.c_lflag == key_mode.c_lflag && std::memcmp(t.c_cc, key_mode.c_cc, sizeof t.c_cc) == 0;
+}
+
 // After any stop, even one that no handler saw (SIGSTOP), the shell may
-// have put its own modes back: the pause sets its own again.
+// have put its own modes back, and the player may have changed them with
+// stty: those are the settings to give back now, and the pause sets its
+// own again.
 void on_continue(int) {
     const int saved_errno = errno;
-    if (waiting) {
-        give_back(TCSANOW, false);
+    struct termios now;
+    if (waiting && changed && tcgetattr(STDIN_FILENO, &now) == 0 && !is_key_mode(now))
+        changed = 0;
+    if (waiting)
         take(TCSANOW);
-    }
     errno = saved_errno;
 }
 
