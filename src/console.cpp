@@ -223,19 +223,17 @@ void console_clear() {
     write_effect(sys_clear());
 }
 
-// The prompt goes out once the terminal waits for the key, so that a key
-// pressed as soon as it shows is taken as the key.  What the player typed
-// before it was typed without knowing of the pause, a typo that led to it
-// perhaps: the terminal drops its part, and the rest of the line already read
-// goes too, so that a typo costs one error, not one for each word of it.
+// The prompt and all before it go out first: the pause counts only a key
+// pressed once they can be seen.  What the player typed before that was
+// typed without knowing of the pause, a typo that led to it perhaps: the
+// terminal drops its part, and the rest of the line already read goes too,
+// so that a typo costs one error, not one for each word of it.
 void console_pause() {
     static const char prompt[] = "Appuyez sur une touche pour continuer...";
     write(prompt, sizeof prompt - 1);
     if (streams.in_term) {
-        sys_key_begin();
         flush();
-        sys_key_read();
-        sys_key_end();
+        sys_key();
         if (streams.pause_drops_line)
             in_pos = in_len;
     }

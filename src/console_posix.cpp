@@ -11,12 +11,17 @@
 //   ESC [ 23 ; 0 t         gives the saved title back, on the way out
 //
 // Calls on the terminal of standard input, made only while the pause waits:
+//   tcdrain      waits until the sheet and the prompt have been sent
 //   tcgetattr    takes the terminal's settings as they are, at the pause and
 //                again after a stop, so that stty changes made meanwhile stay
 //   tcsetattr    (TCSAFLUSH) turns off echo, line mode, flow control (so
 //                Ctrl-S is a key like any other) and the extended keys
 //                (Ctrl-V, Ctrl-O), and drops what was typed before the pause
 //                showed; signals stay on, so Ctrl-C still interrupts
+//   select       tells when the keyboard has been still for a moment, and
+//                waits on a descriptor that another program left
+//                non-blocking (poll would do, but macOS answers it for no
+//                terminal)
 //   tcsetattr    (TCSAFLUSH) gives the terminal back as it was and, in the
 //                same call, drops what came in with the key or after it
 //
@@ -27,8 +32,8 @@
 // SIGCONT takes the terminal again if the pause still waits, keeping as the
 // settings to give back whatever the shell or stty left meanwhile.
 
-#include <poll.h>
 #include <signal.h>
+#include <sys/select.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -56,6 +61,11 @@ const int ending[] = {
 };
 
 const char title_restore[] = "\x1b[23;0t";
+
+// The pause drops what comes within this moment of its prompt, or of its
+// key: quicker than any person reacts, slower than a double tap, a paste's
+// tail or a key's repeat.
+const int moment_ms = 200;
 
 sys_streams streams;
 bool escapes;  // standard output is a terminal that takes escape sequences
@@ -185,22 +195,65 @@ void catch_signals() {
     }
 }
 
-// One byte from the terminal, waiting at most wait_ms for it (forever when
-// negative); -1 if none came, or if the terminal has gone.
-int key_byte(int wait_ms) {
-    if (wait_ms >= 0) {
-        // Only POLLIN says a byte is there: macOS and the BSDs may answer
-        // POLLNVAL for a terminal.
-        struct pollfd p = {STDIN_FILENO, POLLIN, 0};
-        if (poll(&p, 1, wait_ms) <= 0 || (p.revents & POLLIN) == 0)
-            return -1;
-    }
+// Waits until fd can be read, or written if out, for ms at most (for ever
+// when negative): above 0 when it can, 0 when the time is up, below 0 when
+// a signal came first.
+int ready(int fd, bool out, int ms) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(fd, &set);
+    struct timeval limit = {ms / 1000, static_cast<suseconds_t>(ms % 1000) * 1000};
+    return select(fd + 1, out ? nullptr : &set, out ? &set : nullptr, nullptr, ms < 0 ? nullptr : &limit);
+}
+
+// Whether a read or write that failed is to be made again: after a signal,
+// and once a descriptor that another program left non-blocking is ready.
+// The flag stays as it is: the open file is shared with that program.
+bool again(int fd, bool out) {
+    if (errno == EAGAIN || errno == EWOULDBLOCK)
+        ready(fd, out, -1);
+    return errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK;
+}
+
+// One byte from the terminal, or -1 if it has gone.
+int key_byte() {
     unsigned char c;
     ssize_t n;
     do
         n = read(STDIN_FILENO, &c, 1);
-    while (n < 0 && errno == EINTR);
+    while (n < 0 && again(STDIN_FILENO, false));
     return n == 1 ? c : -1;
+}
+
+// The next byte if it comes within a moment, else -1.
+int next_byte() {
+    return ready(STDIN_FILENO, false, moment_ms) > 0 ? key_byte() : -1;
+}
+
+// Drops what comes until nothing has for a moment; false if the terminal
+// has gone.
+bool settle() {
+    for (;;) {
+        const int r = ready(STDIN_FILENO, false, moment_ms);
+        if (r == 0)
+            return true;
+        if ((r > 0 && key_byte() < 0) || (r < 0 && errno != EINTR))
+            return false;
+    }
+}
+
+// Waits for a key.  Its other bytes, if any (an escape sequence, a UTF-8
+// character), come within a moment and are dropped with what follows.  A
+// terminal that reports the focus sends ESC [ I when its window gains it and
+// ESC [ O when it loses it: neither is a key.
+void wait_key() {
+    for (;;) {
+        if (key_byte() != 0x1b || next_byte() != '[')
+            return;
+        const int c = next_byte();
+        if (c != 'I' && c != 'O')
+            return;
+    }
 }
 
 }  // namespace
@@ -224,7 +277,7 @@ long sys_read(void* buf, std::size_t size) {
     ssize_t n;
     do
         n = read(STDIN_FILENO, buf, size);
-    while (n < 0 && errno == EINTR);
+    while (n < 0 && again(STDIN_FILENO, false));
     return static_cast<long>(n);
 }
 
@@ -233,7 +286,7 @@ bool sys_write(const void* buf, std::size_t size) {
     while (size > 0) {
         const ssize_t n = write(STDOUT_FILENO, p, size);
         if (n < 0) {
-            if (errno == EINTR)
+            if (again(STDOUT_FILENO, true))
                 continue;
             return false;
         }
@@ -266,37 +319,18 @@ std::string_view sys_clear() {
     return escapes ? "\x1b[H\x1b[2J\x1b[3J" : std::string_view();
 }
 
-void sys_key_begin() {
+// The still moment counts from when the sheet and the prompt have reached
+// the terminal, which over a slow line is later than when they were written.
+void sys_key() {
+    if (streams.out_term)
+        while (tcdrain(STDOUT_FILENO) != 0 && errno == EINTR) {
+        }
     waiting = 1;
     take(TCSAFLUSH);
-}
-
-// A key may send several bytes: an escape sequence (ESC [ parameters final,
-// ESC [ [ letter for F1 to F5 on the Linux console, ESC O letter, or ESC and
-// a character for Alt) or a UTF-8 character.  The rest of a key follows at
-// once from a local terminal, but may come a network round trip later over
-// ssh, hence the generous wait for it.
-void sys_key_read() {
-    const int follow_ms = 250;
-    int c = key_byte(-1);
-    if (c == 0x1b) {
-        c = key_byte(follow_ms);
-        if (c == '[') {
-            c = key_byte(follow_ms);
-            if (c == '[')
-                key_byte(follow_ms);
-            while (c >= 0x20 && c < 0x40)
-                c = key_byte(follow_ms);
-        } else if (c == 'O') {
-            key_byte(follow_ms);
-        }
-    } else if (c >= 0xc0) {
-        for (int more = c >= 0xf0 ? 3 : c >= 0xe0 ? 2 : 1; more > 0; --more)
-            key_byte(follow_ms);
+    if (settle()) {
+        wait_key();
+        settle();
     }
-}
-
-void sys_key_end() {
     waiting = 0;
     give_back(TCSAFLUSH, false);
 }

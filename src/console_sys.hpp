@@ -39,11 +39,9 @@ bool sys_close();
 std::string_view sys_title(const char* title);
 std::string_view sys_clear();
 
-// The pause's key, in three steps so that the pause prompt can be written
-// once the terminal is ready and before the wait: begin readies the terminal
-// (no echo, a key at a time), read waits for one key press, and end gives
-// the terminal back and drops whatever else came in, so that none of it
-// answers the next question.
-void sys_key_begin();
-void sys_key_read();
-void sys_key_end();
+// The pause's key, once what came before it has been written: drops what
+// was typed before the pause showed and what comes until the keyboard has
+// been still for a moment, waits for a key pressed after that, and drops
+// what follows the key within a moment (the rest of a paste, the key's own
+// repeat), so that none of it answers the next question.
+void sys_key();

@@ -83,10 +83,6 @@ std::string_view sys_clear() {
     return {};
 }
 
-void sys_key_begin() {}
-
-void sys_key_read() {
+void sys_key() {
     page_key();
 }
-
-void sys_key_end() {}

@@ -12,9 +12,11 @@
 //                             otherwise); the mode is given back with the
 //                             title
 //   FillConsoleOutput*        the clear, where that mode cannot be had
-//   ReadConsoleInputA         the pause's key: one key-down event
+//   WaitForSingleObject       tells when the keyboard has been still for a
+//                             moment, before the pause's key and after it
 //   FlushConsoleInputBuffer   drops what was typed before the pause showed,
-//                             and what came in with the key or after it
+//                             and what came in within those moments
+//   ReadConsoleInputA         the pause's key: one key-down event
 //   SetConsoleCtrlHandler     gives the mode and the title back, and tells
 //                             Ctrl-C from the end of input
 //   Sleep                     waits a moment for that handler's word after
@@ -38,6 +40,11 @@
 #include "console_sys.hpp"
 
 namespace {
+
+// The pause drops what comes within this moment of its prompt, or of its
+// key: quicker than any person reacts, slower than a double tap, a paste's
+// tail or a key's repeat.
+const DWORD moment_ms = 200;
 
 HANDLE in_handle;
 HANDLE out_handle;
@@ -109,6 +116,12 @@ void keep_title() {
     if (GetConsoleTitleW(saved_title, sizeof saved_title / sizeof *saved_title) != 0 ||
         GetLastError() == ERROR_SUCCESS)
         InterlockedExchange(&title_changed, 1);
+}
+
+// Drops what comes in until nothing has for a moment.
+void settle() {
+    while (WaitForSingleObject(in_handle, moment_ms) == WAIT_OBJECT_0)
+        FlushConsoleInputBuffer(in_handle);
 }
 
 }  // namespace
@@ -200,21 +213,18 @@ std::string_view sys_clear() {
 
 // The console's input mode is left alone: key events come whole to
 // ReadConsoleInputA whatever it is, and Ctrl-C keeps its usual meaning.
-void sys_key_begin() {
+// One key-down event is one press, whatever the key; a focus or mouse event
+// is none.
+void sys_key() {
     FlushConsoleInputBuffer(in_handle);
-}
-
-// One key-down event is one press, whatever the key.
-void sys_key_read() {
+    settle();
     INPUT_RECORD event;
     DWORD count;
     while (ReadConsoleInputA(in_handle, &event, 1, &count) && count == 1) {
         if (event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown &&
             !is_modifier(event.Event.KeyEvent.wVirtualKeyCode))
-            return;
+            break;
     }
-}
-
-void sys_key_end() {
+    settle();
     FlushConsoleInputBuffer(in_handle);
 }

@@ -7,6 +7,7 @@
 #   shell SCRIPT   from the next start on   within MS     the longest wait (5000)
 #   start          a fresh run (the first step starts one too)
 #   type TEXT      types it                 press TEXT    the same, a byte every SPLIT_MS
+#   wait MS        lets MS go by, as a person between two keys
 #   expect TEXT    output to come, after what the last expect found
 #   seen TEXT      anywhere in the output   unseen TEXT   nowhere in it
 #   quiet MS       no output for MS, nothing but cursor moves since the last
@@ -98,6 +99,8 @@ def act(verb, arg):
         until(lambda: False, 100)  # a terminal hands on the last output a little later
         end = f"exit {run.exitstatus}" if run.signalstatus is None else f"signal {signal.Signals(run.signalstatus).name[3:]}"
         return arg in ("", end) or end
+    if verb == "wait":
+        return until(lambda: False, int(arg)) or True
     if verb == "quiet":
         before = len(out)
         quiet = not until(lambda: len(out) > before, int(arg))
