@@ -8,6 +8,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
+# What makes the package the same bytes whatever the umask (cmake/deb-*.cmake).
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb-staging.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb-archive.cmake)
+set(CPACK_CALCSTATS_PROGRAM ${CMAKE_INSTALL_BINDIR}/calcstats)
+set(CPACK_CALCSTATS_OBJCOPY ${CMAKE_OBJCOPY})
+set(CPACK_CALCSTATS_OVERRIDES ${PROJECT_SOURCE_DIR}/res/debian/lintian-overrides)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "character-planning calculator for a role-playing game, in French")
 set(CPACK_PACKAGE_DESCRIPTION "calcstats asks for a class and a split of 390 points between strength and
 dexterity, the rest going to constitution, checks every answer, and prints
