@@ -47,15 +47,11 @@ void flush() {
         fail(write_error);
 }
 
+// Every text of the program is a few hundred bytes at most, far less than
+// the buffer holds.
 void write(const char* text, std::size_t size) {
-    if (size > sizeof out_buf - out_len) {
+    if (size > sizeof out_buf - out_len)
         flush();
-        if (size > sizeof out_buf) {
-            if (!sys_write(text, size))
-                fail(write_error);
-            return;
-        }
-    }
     std::memcpy(out_buf + out_len, text, size);
     out_len += size;
 }
