@@ -222,16 +222,19 @@ void console_clear() {
 // The prompt and all before it go out first: the pause counts only a key
 // pressed once they can be seen.  What the player typed before that was
 // typed without knowing of the pause, a typo that led to it perhaps: the
-// terminal drops its part, and the rest of the line already read goes too,
-// so that a typo costs one error, not one for each word of it.
+// platform drops its part, and the rest of the line already read goes too,
+// so that a typo costs one error, not one for each word of it.  The lines
+// after it stay: a pasted list of builds plays out, a key at each pause.
 void console_pause() {
     static const char prompt[] = "Appuyez sur une touche pour continuer...";
     write(prompt, sizeof prompt - 1);
     if (streams.in_term) {
         flush();
         sys_key();
-        if (streams.pause_drops_line)
-            in_pos = in_len;
+        const void* end = std::memchr(in_buf + in_pos, '\n', in_len - in_pos);
+        in_pos = end != nullptr
+                     ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - in_buf) + 1
+                     : in_len;
     }
     write("\n", 1);
 }

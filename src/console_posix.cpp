@@ -262,7 +262,6 @@ sys_streams sys_open() {
     streams.in_term = isatty(STDIN_FILENO) != 0;
     streams.out_term = isatty(STDOUT_FILENO) != 0;
     streams.clear_by_call = false;
-    streams.pause_drops_line = true;
     streams.ctrl_z_ends = false;
     const char* term = std::getenv("TERM");
     escapes = streams.out_term && term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;

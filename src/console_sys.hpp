@@ -8,13 +8,11 @@
 #include <string_view>
 
 struct sys_streams {
-    bool in_term;           // standard input is a terminal or console
-    bool out_term;          // standard output is a terminal or console
-    bool clear_by_call;     // sys_clear clears through a call of its own, not
-                            // with bytes in the stream: write what came first
-    bool pause_drops_line;  // the pause's key also ends the rest of the line
-                            // already read, typed before the pause showed
-    bool ctrl_z_ends;       // a Ctrl-Z (0x1A) in the text ends the input
+    bool in_term;        // standard input is a terminal or console
+    bool out_term;       // standard output is a terminal or console
+    bool clear_by_call;  // sys_clear clears through a call of its own, not
+                         // with bytes in the stream: write what came first
+    bool ctrl_z_ends;    // a Ctrl-Z (0x1A) in the text ends the input
 };
 
 // Queries the streams and sets up whatever the platform needs to give the

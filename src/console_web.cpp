@@ -14,8 +14,8 @@
 // Standard input and output are the page, so both count as a terminal: the
 // pause waits and the screen is cleared.  The clear empties an element, so
 // what was written before it must have reached the page first.  An answer is
-// sent whole, pasted perhaps with the answers of several cycles, and plays
-// out whole: the pause leaves the rest of it for the next question.
+// sent whole, pasted perhaps with the answers of several cycles a line each,
+// which play out a line at a time.
 
 #include <emscripten.h>
 
@@ -52,7 +52,7 @@ EM_JS(void, page_end, (), {
 }  // namespace
 
 sys_streams sys_open() {
-    return {true, true, true, false, false};
+    return {true, true, true, false};
 }
 
 long sys_read(void* buf, std::size_t size) {

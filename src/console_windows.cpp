@@ -137,7 +137,6 @@ sys_streams sys_open() {
     std::atexit(leave_at_exit);
     // Only a dialogue on two consoles is ever cleared.
     streams.clear_by_call = !(streams.in_term && streams.out_term && mode_enter());
-    streams.pause_drops_line = true;
     streams.ctrl_z_ends = !streams.in_term;
     if (!streams.in_term)
         _setmode(0, _O_BINARY);
