@@ -1,0 +1,71 @@
+// What a blind player hears of the page (its path the one argument): Orca
+// runs with no synthesizer and writes what it speaks into its debug log,
+// while real X keys play the steps of speech.json in a headed Chromium.
+// Runs under dbus-run-session and xvfb-run.
+import assert from "node:assert/strict";
+import { execFileSync, spawn } from "node:child_process";
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, writeFileSync } from "node:fs";
+import { tmpdir } from "node:os";
+import path from "node:path";
+import { after, test } from "node:test";
+import { fileURLToPath, pathToFileURL } from "node:url";
+import { chromium } from "playwright-core";
+
+const { steps } = JSON.parse(readFileSync(path.join(path.dirname(fileURLToPath(import.meta.url)), "speech.json"), "utf8"));
+const home = mkdtempSync(path.join(tmpdir(), "speech-"));
+const log = path.join(home, "orca.log");
+
+// Orca's settings and state in a home of its own; no speech server, and a
+// log written a line at a time, so that it can be read as it is spoken.
+mkdirSync(path.join(home, "orca"));
+writeFileSync(path.join(home, "orca", "orca-customizations.py"), `import orca.debug, orca.settings
+orca.settings.speechServerFactory = None
+orca.settings.speechFactoryModules = []
+orca.debug.debugFile.reconfigure(line_buffering=True)
+`);
+for (const status of ["IsEnabled", "ScreenReaderEnabled"])
+  execFileSync("dbus-send", ["--session", "--dest=org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
+    "string:org.a11y.Status", `string:${status}`, "variant:boolean:true"]);
+const orca = spawn("orca", ["--replace", `--debug-file=${log}`], { stdio: "ignore", detached: true,
+  env: { ...process.env, HOME: home, XDG_DATA_HOME: home, XDG_CONFIG_HOME: home, XDG_RUNTIME_DIR: home } });
+after(() => process.kill(-orca.pid));
+
+// Each utterance so far: the text Orca logs between quotes, its lines
+// indented by the log.
+const spoken = () => existsSync(log) ? [...readFileSync(log, "utf8").matchAll(/SPEECH OUTPUT: '([^]*?)'(?: voice=\w+)? ?\{/g)]
+  .map(m => m[1].replace(/\n {18}/g, "\n")) : [];
+
+// Waits until done() holds, a long while at most.
+async function until(done, what) {
+  for (const end = Date.now() + 60_000; !done(); await new Promise(resolve => setTimeout(resolve, 100)))
+    assert.ok(Date.now() < end, `still waiting for ${what}; heard: ${JSON.stringify(spoken().slice(-8))}`);
+}
+
+// Waits until the log has said nothing new for a second.
+async function settled() {
+  for (let count = -1, quiet = 0; quiet < 10; await new Promise(resolve => setTimeout(resolve, 100)))
+    [count, quiet] = [spoken().length, spoken().length === count ? quiet + 1 : 0];
+}
+
+test("what Orca says as a player goes through a cycle", async () => {
+  await until(() => spoken().includes("Screen reader on."), "Orca");
+  const browser = await chromium.launchPersistentContext(path.join(home, "profile"), { executablePath: "/usr/bin/chromium",
+    headless: false, env: { ...process.env, ACCESSIBILITY_ENABLED: "1" }, args: ["--no-sandbox", "--disable-gpu",
+      "--force-renderer-accessibility", "--disable-background-networking", "--disable-component-update", "--disable-sync"] });
+  after(() => browser.close());
+  const window = execFileSync("xdotool", ["search", "--sync", "--onlyvisible", "--class", "chromium"], { encoding: "utf8" });
+  execFileSync("xdotool", ["windowfocus", "--sync", window.split("\n")[0]]);
+  await settled();
+  for (const [step, keys, heard, unheard, most] of steps) {
+    const from = spoken().length;
+    for (const [verb, text] of keys)
+      execFileSync("xdotool", [verb, "--delay", "60", text.replace("{page}", pathToFileURL(process.argv[2]).href)]);
+    const said = () => spoken().slice(from).join("\n");
+    await until(() => heard.reduce((at, words) => at < 0 ? at : said().indexOf(words, at), 0) >= 0, `"${heard}" at: ${step}`);
+    await settled();
+    // The keys' own echo ends with a blank, as Orca logs it; it does not count.
+    const length = spoken().slice(from).filter(text => !text.endsWith(" ")).join("").length;
+    const again = unheard.filter(words => said().includes(words));
+    assert.ok(again.length === 0 && length <= most, `${step}: ${length} characters, of which ${again}:\n${said()}`);
+  }
+});
