@@ -172,6 +172,15 @@ void drop_line() {
     }
 }
 
+// Drops what the buffer holds of the line being read, unless it was read to
+// its end; the lines after it stay.
+void drop_rest_of_line() {
+    if (in_pos == 0 || in_buf[in_pos - 1] == '\n')
+        return;
+    const auto* end = static_cast<const unsigned char*>(std::memchr(in_buf + in_pos, '\n', in_len - in_pos));
+    in_pos = end != nullptr ? static_cast<std::size_t>(end - in_buf) + 1 : in_len;
+}
+
 }  // namespace
 
 void console_open() {
@@ -231,10 +240,7 @@ void console_pause() {
     if (streams.in_term) {
         flush();
         sys_key();
-        const void* end = std::memchr(in_buf + in_pos, '\n', in_len - in_pos);
-        in_pos = end != nullptr
-                     ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - in_buf) + 1
-                     : in_len;
+        drop_rest_of_line();
     }
     write("\n", 1);
 }
