@@ -7,25 +7,17 @@
 # by side.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-here=$PWD
 copy=$(mktemp -d)
 trap 'rm -rf "$copy"' EXIT
 umask 077
 git ls-files -z | xargs -0 cp --parents -t "$copy"
-cd "$copy"
 for preset in package windows web; do
-    cmake --preset $preset -DBUILD_TESTING=OFF --no-warn-unused-cli >/dev/null
-    cmake --build --preset $preset >/dev/null
+    (cd "$copy" && cmake --preset $preset -DBUILD_TESTING=OFF --no-warn-unused-cli && cmake --build --preset $preset) >/dev/null
 done
-cpack --preset package >/dev/null
-cpack --preset windows >/dev/null
+(cd "$copy" && cpack --preset package && cpack --preset windows) >/dev/null
 list() { case $1 in *.deb) ar tv "$1" && dpkg-deb -c "$1" ;; *.zip) python3 -m zipfile -l "$1" ;; esac; }
 status=0
-for artifact in build/package/calcstats_*.deb build/windows/calcstats-*.zip build/windows/calcstats.exe \
-    build/web/calcstats.html; do
-    if ! cmp "$here/$artifact" "$artifact"; then
-        diff <(list "$here/$artifact") <(list "$artifact") || :
-        status=1
-    fi
+for artifact in build/package/calcstats_*.deb build/windows/calcstats-*.zip build/windows/calcstats.exe build/web/calcstats.html; do
+    cmp "$artifact" "$copy/$artifact" || { diff <(list "$artifact") <(list "$copy/$artifact") || :; status=1; }
 done
 exit $status

@@ -3,7 +3,6 @@
 //   short-writes    write() to standard output takes at most 7 bytes a call
 //   three-writes    the fourth write() to standard output fails with EIO
 //   close-fails     close() of standard output fails with EIO
-//   poll-nval       poll() answers POLLNVAL at once, as macOS may for a terminal
 //   slow-tcsetattr  tcsetattr() back to line mode first writes [tcsetattr] on
 //                   standard error, then waits for a byte (2 s at most), so
 //                   that a signal or a key can land while it runs
@@ -46,14 +45,6 @@ extern "C" ssize_t write(int fd, const void* buf, size_t n) {
 extern "C" int close(int fd) {
     const int closed = real(close, "close")(fd);
     return fd == 1 && shim("close-fails") ? fail() : closed;
-}
-
-extern "C" int poll(struct pollfd* fds, nfds_t n, int timeout) {
-    if (n == 1 && shim("poll-nval")) {
-        fds->revents = POLLNVAL;
-        return 1;
-    }
-    return real(poll, "poll")(fds, n, timeout);
 }
 
 extern "C" int tcsetattr(int fd, int when, const struct termios* t) {

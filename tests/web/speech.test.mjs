@@ -35,16 +35,13 @@ after(() => process.kill(-orca.pid));
 const spoken = () => existsSync(log) ? [...readFileSync(log, "utf8").matchAll(/SPEECH OUTPUT: '([^]*?)'(?: voice=\w+)? ?\{/g)]
   .map(m => m[1].replace(/\n {18}/g, "\n")) : [];
 
-// Waits until done() holds, a long while at most.
+// Waits until done() holds, a long while at most, and then until the log
+// has said nothing new for a second.
 async function until(done, what) {
-  for (const end = Date.now() + 60_000; !done(); await new Promise(resolve => setTimeout(resolve, 100)))
+  for (let end = Date.now() + 60_000, count = -1, quiet = 0; quiet < 10; await new Promise(go => setTimeout(go, 100))) {
     assert.ok(Date.now() < end, `still waiting for ${what}; heard: ${JSON.stringify(spoken().slice(-8))}`);
-}
-
-// Waits until the log has said nothing new for a second.
-async function settled() {
-  for (let count = -1, quiet = 0; quiet < 10; await new Promise(resolve => setTimeout(resolve, 100)))
-    [count, quiet] = [spoken().length, spoken().length === count ? quiet + 1 : 0];
+    [count, quiet] = [spoken().length, done() && spoken().length === count ? quiet + 1 : 0];
+  }
 }
 
 test("what Orca says as a player goes through a cycle", async () => {
@@ -53,16 +50,14 @@ test("what Orca says as a player goes through a cycle", async () => {
     headless: false, env: { ...process.env, ACCESSIBILITY_ENABLED: "1" }, args: ["--no-sandbox", "--disable-gpu",
       "--force-renderer-accessibility", "--disable-background-networking", "--disable-component-update", "--disable-sync"] });
   after(() => browser.close());
-  const window = execFileSync("xdotool", ["search", "--sync", "--onlyvisible", "--class", "chromium"], { encoding: "utf8" });
-  execFileSync("xdotool", ["windowfocus", "--sync", window.split("\n")[0]]);
-  await settled();
+  execFileSync("xdotool", ["search", "--sync", "--onlyvisible", "--limit", "1", "--class", "chromium", "windowfocus", "--sync"]);
+  await until(() => true, "quiet");
   for (const [step, keys, heard, unheard, most] of steps) {
     const from = spoken().length;
     for (const [verb, text] of keys)
       execFileSync("xdotool", [verb, "--delay", "60", text.replace("{page}", pathToFileURL(process.argv[2]).href)]);
     const said = () => spoken().slice(from).join("\n");
     await until(() => heard.reduce((at, words) => at < 0 ? at : said().indexOf(words, at), 0) >= 0, `"${heard}" at: ${step}`);
-    await settled();
     // The keys' own echo ends with a blank, as Orca logs it; it does not count.
     const length = spoken().slice(from).filter(text => !text.endsWith(" ")).join("").length;
     const again = unheard.filter(words => said().includes(words));
