@@ -20,7 +20,7 @@
 //                showed; signals stay on, so Ctrl-C still interrupts
 //   select       tells when the keyboard has been still for a moment, and
 //                waits on a descriptor that another program left
-//                non-blocking (poll would do, but macOS answers it for no
+//                non-blocking (not poll, which macOS does not support on a
 //                terminal)
 //   tcsetattr    (TCSAFLUSH) gives the terminal back as it was and, in the
 //                same call, drops what came in with the key or after it
@@ -152,6 +152,7 @@ void on_stop(int sig) {
     errno = saved_errno;
 }
 
+// Whether t is the pause's own mode, as a stop that nobody undid leaves it.
 bool is_key_mode(const struct termios& t) {
     return t.c_iflag == key_mode.c_iflag && t.c_oflag == key_mode.c_oflag && t.c_cflag == key_mode.c_cflag &&
            t.c_lflag == key_mode.c_lflag && std::memcmp(t.c_cc, key_mode.c_cc, sizeof t.c_cc) == 0;
