@@ -62,11 +62,6 @@ const int ending[] = {
 
 const char title_restore[] = "\x1b[23;0t";
 
-// The pause drops what comes within this moment of its prompt, or of its
-// key: quicker than any person reacts, slower than a double tap, a paste's
-// tail or a key's repeat.
-const int moment_ms = 200;
-
 sys_streams streams;
 bool escapes;  // standard output is a terminal that takes escape sequences
 sigset_t caught;
@@ -228,14 +223,14 @@ int key_byte() {
 
 // The next byte if it comes within a moment, else -1.
 int next_byte() {
-    return ready(STDIN_FILENO, false, moment_ms) > 0 ? key_byte() : -1;
+    return ready(STDIN_FILENO, false, sys_moment_ms) > 0 ? key_byte() : -1;
 }
 
 // Drops what comes until nothing has for a moment; false if the terminal
 // has gone.
 bool settle() {
     for (;;) {
-        const int r = ready(STDIN_FILENO, false, moment_ms);
+        const int r = ready(STDIN_FILENO, false, sys_moment_ms);
         if (r == 0)
             return true;
         if ((r > 0 && key_byte() < 0) || (r < 0 && errno != EINTR))

@@ -41,5 +41,8 @@ std::string_view sys_clear();
 // was typed before the pause showed and what comes until the keyboard has
 // been still for a moment, waits for a key pressed after that, and drops
 // what follows the key within a moment (the rest of a paste, the key's own
-// repeat), so that none of it answers the next question.
+// repeat), so that none of it answers the next question.  The moment is
+// quicker than any person reacts, slower than a double tap, a paste's tail
+// or a key's repeat.
+constexpr int sys_moment_ms = 200;
 void sys_key();

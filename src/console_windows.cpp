@@ -41,11 +41,6 @@
 
 namespace {
 
-// The pause drops what comes within this moment of its prompt, or of its
-// key: quicker than any person reacts, slower than a double tap, a paste's
-// tail or a key's repeat.
-const DWORD moment_ms = 200;
-
 HANDLE in_handle;
 HANDLE out_handle;
 sys_streams streams;
@@ -120,7 +115,7 @@ void keep_title() {
 
 // Drops what comes in until nothing has for a moment.
 void settle() {
-    while (WaitForSingleObject(in_handle, moment_ms) == WAIT_OBJECT_0)
+    while (WaitForSingleObject(in_handle, sys_moment_ms) == WAIT_OBJECT_0)
         FlushConsoleInputBuffer(in_handle);
 }
 
