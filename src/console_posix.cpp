@@ -226,29 +226,48 @@ int next_byte() {
     return ready(STDIN_FILENO, false, sys_moment_ms) > 0 ? key_byte() : -1;
 }
 
-// Drops what comes until nothing has for a moment; false if the terminal
-// has gone.
-bool settle() {
+// What the keyboard did until it was still for a moment.
+enum class calm { still, held, gone };
+
+// Drops what comes until nothing has for a moment.  After a key, its first
+// byte coming again on its own, sooner than a person presses a key twice,
+// is the keyboard repeating a key held down.  Bytes already there when
+// looked for came with the ones before them (a paste, the rest of a key's
+// sequence), however late the program looks.
+calm settle(int key) {
+    bool held = false;
     for (;;) {
-        const int r = ready(STDIN_FILENO, false, sys_moment_ms);
+        int r = ready(STDIN_FILENO, false, 0);
+        const bool alone = r == 0;
+        if (alone)
+            r = ready(STDIN_FILENO, false, sys_repeat_ms);
+        const bool soon = r > 0;
         if (r == 0)
-            return true;
-        if ((r > 0 && key_byte() < 0) || (r < 0 && errno != EINTR))
-            return false;
+            r = ready(STDIN_FILENO, false, sys_moment_ms - sys_repeat_ms);
+        if (r == 0)
+            return held ? calm::held : calm::still;
+        if (r < 0 && errno == EINTR)
+            continue;
+        const int c = r > 0 ? key_byte() : -1;
+        if (c < 0)
+            return calm::gone;
+        held = held || (alone && soon && c == key);
     }
 }
 
-// Waits for a key.  Its other bytes, if any (an escape sequence, a UTF-8
-// character), come within a moment and are dropped with what follows.  A
-// terminal that reports the focus sends ESC [ I when its window gains it and
-// ESC [ O when it loses it: neither is a key.
-void wait_key() {
+// Waits for a key: its first byte, or -1 if the terminal has gone.  Its
+// other bytes, if any (an escape sequence, a UTF-8 character), come within
+// a moment and are dropped with what follows.  A terminal that reports the
+// focus sends ESC [ I when its window gains it and ESC [ O when it loses
+// it: neither is a key.
+int wait_key() {
     for (;;) {
-        if (key_byte() != 0x1b || next_byte() != '[')
-            return;
-        const int c = next_byte();
-        if (c != 'I' && c != 'O')
-            return;
+        const int c = key_byte();
+        if (c != 0x1b || next_byte() != '[')
+            return c;
+        const int report = next_byte();
+        if (report != 'I' && report != 'O')
+            return c;
     }
 }
 
@@ -322,9 +341,11 @@ void sys_key() {
         }
     waiting = 1;
     take(TCSAFLUSH);
-    if (settle()) {
-        wait_key();
-        settle();
+    if (settle(-1) == calm::still) {
+        int key;
+        do
+            key = wait_key();
+        while (key >= 0 && settle(key) == calm::held);
     }
     waiting = 0;
     give_back(TCSAFLUSH, false);

@@ -40,9 +40,13 @@ std::string_view sys_clear();
 // The pause's key, once what came before it has been written: drops what
 // was typed before the pause showed and what comes until the keyboard has
 // been still for a moment, waits for a key pressed after that, and drops
-// what follows the key within a moment (the rest of a paste, the key's own
-// repeat), so that none of it answers the next question.  The moment is
-// quicker than any person reacts, slower than a double tap, a paste's tail
-// or a key's repeat.
+// what follows the key until the keyboard is still again (the rest of a
+// paste, of a key's sequence, of a click), so that nothing typed before the
+// next question shows answers it.  A key that comes again sooner than a
+// person presses a key twice is held down, repeated by the keyboard, not
+// pressed: the pause waits on, for stillness and then a fresh key.  The
+// moment is quicker than any person reacts, slower than a double tap, a
+// paste's tail or a key's repeat.
 constexpr int sys_moment_ms = 200;
+constexpr int sys_repeat_ms = 100;
 void sys_key();

@@ -13,10 +13,12 @@
 //                             title
 //   FillConsoleOutput*        the clear, where that mode cannot be had
 //   WaitForSingleObject       tells when the keyboard has been still for a
-//                             moment, before the pause's key and after it
-//   FlushConsoleInputBuffer   drops what was typed before the pause showed,
-//                             and what came in within those moments
-//   ReadConsoleInputA         the pause's key: one key-down event
+//                             moment, before the pause's key and after it,
+//                             and whether the key came again at once
+//   FlushConsoleInputBuffer   drops what was typed before the pause showed
+//   ReadConsoleInputA         the pause's key: one key-down event; and the
+//                             events that come within those moments, which
+//                             are dropped, and tell a held key
 //   SetConsoleCtrlHandler     gives the mode and the title back, and tells
 //                             Ctrl-C from the end of input
 //   Sleep                     waits a moment for that handler's word after
@@ -113,10 +115,48 @@ void keep_title() {
         InterlockedExchange(&title_changed, 1);
 }
 
-// Drops what comes in until nothing has for a moment.
-void settle() {
-    while (WaitForSingleObject(in_handle, sys_moment_ms) == WAIT_OBJECT_0)
-        FlushConsoleInputBuffer(in_handle);
+// Drops what comes in until nothing has for a moment; whether the key, if
+// any, came down again meanwhile, as a key held down repeats: with no
+// key-up since its last key-down, as a keyboard repeats it, or on its own
+// sooner than a person presses a key twice, as Wine's console in a
+// terminal repeats it, a key-down and a key-up for each byte.  Events
+// already there when looked for came with the ones before them (a paste).
+bool settle(int key) {
+    bool held = false;
+    bool down = key >= 0;
+    for (;;) {
+        DWORD r = WaitForSingleObject(in_handle, 0);
+        const bool alone = r != WAIT_OBJECT_0;
+        if (alone)
+            r = WaitForSingleObject(in_handle, sys_repeat_ms);
+        const bool soon = alone && r == WAIT_OBJECT_0;
+        if (r != WAIT_OBJECT_0)
+            r = WaitForSingleObject(in_handle, sys_moment_ms - sys_repeat_ms);
+        INPUT_RECORD events[64];
+        DWORD count;
+        if (r != WAIT_OBJECT_0 || !ReadConsoleInputA(in_handle, events, 64, &count))
+            return held;
+        for (DWORD i = 0; i < count; ++i) {
+            const KEY_EVENT_RECORD& k = events[i].Event.KeyEvent;
+            if (events[i].EventType != KEY_EVENT || k.wVirtualKeyCode != key)
+                continue;
+            held = held || (k.bKeyDown && (down || (soon && i == 0)));
+            down = k.bKeyDown != 0;
+        }
+    }
+}
+
+// The pause's key: the virtual key of one key-down event, whatever the
+// key, or -1 if the console has gone.  A focus or mouse event is none.
+int wait_key() {
+    INPUT_RECORD event;
+    DWORD count;
+    while (ReadConsoleInputA(in_handle, &event, 1, &count) && count == 1) {
+        const KEY_EVENT_RECORD& k = event.Event.KeyEvent;
+        if (event.EventType == KEY_EVENT && k.bKeyDown && !is_modifier(k.wVirtualKeyCode))
+            return k.wVirtualKeyCode;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -207,18 +247,12 @@ std::string_view sys_clear() {
 
 // The console's input mode is left alone: key events come whole to
 // ReadConsoleInputA whatever it is, and Ctrl-C keeps its usual meaning.
-// One key-down event is one press, whatever the key; a focus or mouse event
-// is none.
 void sys_key() {
     FlushConsoleInputBuffer(in_handle);
-    settle();
-    INPUT_RECORD event;
-    DWORD count;
-    while (ReadConsoleInputA(in_handle, &event, 1, &count) && count == 1) {
-        if (event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown &&
-            !is_modifier(event.Event.KeyEvent.wVirtualKeyCode))
-            break;
-    }
-    settle();
+    settle(-1);
+    int key;
+    do
+        key = wait_key();
+    while (key >= 0 && settle(key));
     FlushConsoleInputBuffer(in_handle);
 }
