@@ -19,7 +19,8 @@
 //                (Ctrl-V, Ctrl-O), and drops what was typed before the pause
 //                showed; signals stay on, so Ctrl-C still interrupts
 //   select       tells when the keyboard has been still for a moment, and
-//                waits on a descriptor that another program left
+//                whether a key came again at once, as a held key repeats;
+//                and waits on a descriptor that another program left
 //                non-blocking (not poll, which macOS does not support on a
 //                terminal)
 //   tcsetattr    (TCSAFLUSH) gives the terminal back as it was and, in the
@@ -29,8 +30,8 @@
 // every signal that would end the program, which is then raised again so
 // that the process ends as the signal would have ended it.  Ctrl-Z (SIGTSTP)
 // gives the terminal back while the program is stopped; whatever stopped it,
-// SIGCONT takes the terminal again if the pause still waits, keeping as the
-// settings to give back whatever the shell or stty left meanwhile.
+// SIGCONT takes the terminal again if the pause still waits, keeping what
+// the shell or stty changed meanwhile in the settings to give back.
 
 #include <signal.h>
 #include <sys/select.h>
@@ -66,7 +67,6 @@ sys_streams streams;
 bool escapes;  // standard output is a terminal that takes escape sequences
 sigset_t caught;
 struct termios saved;           // the settings to give back
-struct termios key_mode;        // the pause's own
 volatile sig_atomic_t waiting;  // the pause waits for its key
 volatile sig_atomic_t changed;  // the terminal is in key mode
 volatile sig_atomic_t titled;   // the terminal's own title is on its stack
@@ -92,13 +92,23 @@ void give_back(int when, bool title) {
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
+// The pause's own changes: no echo, no line mode, no flow control (so
+// Ctrl-S is a key like any other), no extended keys, and one byte a read.
+const tcflag_t key_lflags = ICANON | ECHO | IEXTEN;
+const tcflag_t key_iflags = IXON;
+
+bool in_key_mode(const struct termios& t) {
+    return (t.c_lflag & key_lflags) == 0 && (t.c_iflag & key_iflags) == 0 && t.c_cc[VMIN] == 1 &&
+           t.c_cc[VTIME] == 0;
+}
+
 void take(int when) {
     sigset_t old;
     sigprocmask(SIG_BLOCK, &caught, &old);
     if (!changed && tcgetattr(STDIN_FILENO, &saved) == 0) {
-        key_mode = saved;
-        key_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
-        key_mode.c_iflag &= ~static_cast<tcflag_t>(IXON);
+        struct termios key_mode = saved;
+        key_mode.c_lflag &= ~key_lflags;
+        key_mode.c_iflag &= ~key_iflags;
         key_mode.c_cc[VMIN] = 1;
         key_mode.c_cc[VTIME] = 0;
         if (tcsetattr(STDIN_FILENO, when, &key_mode) == 0)
@@ -147,21 +157,27 @@ void on_stop(int sig) {
     errno = saved_errno;
 }
 
-// Whether t is the pause's own mode, as a stop that nobody undid leaves it.
-bool is_key_mode(const struct termios& t) {
-    return t.c_iflag == key_mode.c_iflag && t.c_oflag == key_mode.c_oflag && t.c_cflag == key_mode.c_cflag &&
-           t.c_lflag == key_mode.c_lflag && std::memcmp(t.c_cc, key_mode.c_cc, sizeof t.c_cc) == 0;
-}
-
-// After any stop, even one that no handler saw (SIGSTOP), the shell may
-// have put its own modes back, and the player may have changed them with
-// stty: those are the settings to give back now, and the pause sets its
-// own again.
+// After any stop, even one that no handler saw (SIGSTOP), what changed
+// meanwhile stays: the shell may have put its own modes back, as bash
+// does, and the player may have used stty.  If the pause's own changes are
+// still in place, nobody gave the terminal back (dash does not, nor does a
+// terminal with no shell above the program): the settings to give back
+// stay, with whatever else changed.  Otherwise the terminal as it is now is
+// the one to give back, and the pause takes it again.
 void on_continue(int) {
     const int saved_errno = errno;
     struct termios now;
-    if (waiting && changed && tcgetattr(STDIN_FILENO, &now) == 0 && !is_key_mode(now))
-        changed = 0;
+    if (waiting && changed && tcgetattr(STDIN_FILENO, &now) == 0) {
+        if (in_key_mode(now)) {
+            now.c_lflag = (now.c_lflag & ~key_lflags) | (saved.c_lflag & key_lflags);
+            now.c_iflag = (now.c_iflag & ~key_iflags) | (saved.c_iflag & key_iflags);
+            now.c_cc[VMIN] = saved.c_cc[VMIN];
+            now.c_cc[VTIME] = saved.c_cc[VTIME];
+            saved = now;
+        } else {
+            changed = 0;
+        }
+    }
     if (waiting)
         take(TCSANOW);
     errno = saved_errno;
