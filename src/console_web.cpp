@@ -7,8 +7,9 @@
 //   document.title          the title
 //   calcstats.read(bytes)   gives what is left of the last answer, waiting
 //                           for one (Enter) or for the end of input (Ctrl-D)
-//   calcstats.key()         waits for one key press, click or tap; the key
-//                           is not typed into the next answer
+//   calcstats.key(ms)       waits for one key press, click or tap, once
+//                           nothing has come for ms; the key is not typed
+//                           into the next answer
 //   calcstats.end()         says that the program has ended
 //
 // Standard input and output are the page, so both count as a terminal: the
@@ -40,8 +41,8 @@ EM_JS(void, page_clear, (), {
     calcstats.clear();
 });
 
-EM_ASYNC_JS(void, page_key, (), {
-    await calcstats.key();
+EM_ASYNC_JS(void, page_key, (int moment), {
+    await calcstats.key(moment);
 });
 
 EM_JS(void, page_end, (), {
@@ -84,5 +85,5 @@ std::string_view sys_clear() {
 }
 
 void sys_key() {
-    page_key();
+    page_key(sys_moment_ms);
 }
