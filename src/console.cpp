@@ -32,9 +32,12 @@ int in_odd = -1;  // a UTF-16 unit's first byte, while its second is to come
 
 const char write_error[] = "erreur d'ecriture sur la sortie standard";
 
+// Says what failed and why on standard error, in pieces rather than with
+// fprintf, whose formatting would be most of the web page's program.
 [[noreturn]] void fail(const char* what) {
-    const int err = errno;
-    std::fprintf(stderr, "calcstats: %s: %s\n", what, std::strerror(err));
+    const char* why = std::strerror(errno);
+    for (const char* piece : {"calcstats: ", what, ": ", why, "\n"})
+        std::fputs(piece, stderr);
     std::exit(1);
 }
 
