@@ -48,10 +48,38 @@ async function open(options = {}) {
   return page;
 }
 
+// A gap between two inputs that was meant to stay under one of the page's
+// figures (the pause's still moment, a click's wait for a double-click) but
+// reached it leaves the case proving nothing: it is played again.
+const figures = [200, 500];
+let overran = [];
+
 async function perform(page, steps) {
+  let last = 0, meant = null;
   for (const [name, ...args] of steps) {
     const [object, method] = name.split(".");
     await (method ? page[object][method](...args) : page[object](...args));
+    if (name === "waitForTimeout") {
+      meant = meant === null ? null : meant + args[0];
+    } else if (/^(keyboard|mouse|touchscreen|click)/.test(name)) {
+      const gap = performance.now() - last;
+      overran.push(...figures.filter(f => meant > 0 && meant < f && gap + 10 >= f).map(() => `${gap | 0} ms for ${meant}`));
+      [last, meant] = [performance.now(), 0];
+    } else {
+      meant = null;
+    }
+  }
+}
+
+// Plays a case, from a fresh page if it is played again, three times at most.
+async function timed(what, play) {
+  for (let tries = 1; ; tries++) {
+    overran = [];
+    const failed = await play(tries > 1).then(() => null, error => error);
+    if (overran.length === 0 && failed) throw failed;
+    if (overran.length === 0) return;
+    console.log(`# ${what}: the machine did not keep the timing (${overran}), ${tries < 3 ? "played again" : "in 3 tries"}`);
+    assert.ok(tries < 3, `${what}: the case proves nothing`);
   }
 }
 
@@ -94,26 +122,35 @@ test("on a phone: what ends a pause and what leaves it waiting; nothing of it in
   const page = await open(phone);
   await answer(page, "0");
   for (const [what, ends, steps, echo = "0\n"] of cases.pause) {
-    await waiting(page);
-    await perform(page, [later, ...steps]);
-    if (!ends) {
-      assert.equal(await page.evaluate("document.body.dataset.waiting"), "key", `${what} leaves it waiting`);
-      await perform(page, [later, ["keyboard.press", "x"]]);
-    }
-    assert.equal(await waiting(page), "line", what);
-    await answer(page, "0");
-    assert.equal(await echoed(page), echo, what);
+    await timed(what, async again => {
+      if (again) {
+        await page.reload();
+        await waiting(page);
+        await answer(page, "0");
+      }
+      await waiting(page);
+      await perform(page, [later, ...steps]);
+      if (!ends) {
+        assert.equal(await page.evaluate("document.body.dataset.waiting"), "key", `${what} leaves it waiting`);
+        await perform(page, [later, ["keyboard.press", "x"]]);
+      }
+      assert.equal(await waiting(page), "line", what);
+      await answer(page, "0");
+      assert.equal(await echoed(page), echo, what);
+    });
   }
 });
 
 test("from a fresh page, each case: what the player does, a key at each pause, and what then holds", async () => {
   const page = await open();
   for (const [what, steps, holds] of cases.fresh) {
-    await page.reload();
-    await waiting(page);
-    await perform(page, steps);
-    await onward(page);
-    assert.ok(await page.evaluate(holds), `${what}: ${await echoed(page)}`);
+    await timed(what, async () => {
+      await page.reload();
+      await waiting(page);
+      await perform(page, steps);
+      await onward(page);
+      assert.ok(await page.evaluate(holds), `${what}: ${await echoed(page)}`);
+    });
   }
 });
 
