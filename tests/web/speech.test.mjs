@@ -1,7 +1,9 @@
-// What a blind player hears of the page (its path the one argument): Orca
-// runs with no synthesizer and writes what it speaks into its debug log,
-// while real X keys play the steps of speech.json in a headed Chromium.
-// Runs under dbus-run-session and xvfb-run.
+// What a blind player hears of the page (its path the first argument) in a
+// browser (the second, a name in speech.json): Orca runs with no
+// synthesizer and writes what it speaks into its debug log, while real X
+// keys play the steps of speech.json in the browser, under a window manager
+// (without one, Firefox never gets the focus).  Runs under dbus-run-session
+// and xvfb-run.
 import assert from "node:assert/strict";
 import { execFileSync, spawn } from "node:child_process";
 import { existsSync, mkdirSync, mkdtempSync, readFileSync, writeFileSync } from "node:fs";
@@ -9,11 +11,17 @@ import { tmpdir } from "node:os";
 import path from "node:path";
 import { after, test } from "node:test";
 import { fileURLToPath, pathToFileURL } from "node:url";
-import { chromium } from "playwright-core";
 
-const { steps } = JSON.parse(readFileSync(path.join(path.dirname(fileURLToPath(import.meta.url)), "speech.json"), "utf8"));
+const [page, name] = process.argv.slice(2);
+const { browsers, steps } = JSON.parse(readFileSync(path.join(path.dirname(fileURLToPath(import.meta.url)), "speech.json"), "utf8"));
 const home = mkdtempSync(path.join(tmpdir(), "speech-"));
 const log = path.join(home, "orca.log");
+const running = [];
+const start = (command, args, env) => running.push(spawn(command, args, { stdio: "ignore", detached: true, env: { ...process.env, ...env } }));
+// Each ends with the test, and has ended when it does: the next browser's
+// Orca would not start beside this one.
+after(() => Promise.all(running.filter(child => child.exitCode === null && child.signalCode === null).map(child =>
+  new Promise(ended => child.once("exit", ended) && process.kill(-child.pid, "SIGKILL")))));
 
 // Orca's settings and state in a home of its own; no speech server, and a
 // log written a line at a time, so that it can be read as it is spoken.
@@ -26,13 +34,12 @@ orca.debug.debugFile.reconfigure(line_buffering=True)
 for (const status of ["IsEnabled", "ScreenReaderEnabled"])
   execFileSync("dbus-send", ["--session", "--dest=org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
     "string:org.a11y.Status", `string:${status}`, "variant:boolean:true"]);
-const orca = spawn("orca", ["--replace", `--debug-file=${log}`], { stdio: "ignore", detached: true,
-  env: { ...process.env, HOME: home, XDG_DATA_HOME: home, XDG_CONFIG_HOME: home, XDG_RUNTIME_DIR: home } });
-after(() => process.kill(-orca.pid));
+start("openbox", []);
+start("orca", [`--debug-file=${log}`], { HOME: home, XDG_DATA_HOME: home, XDG_CONFIG_HOME: home, XDG_RUNTIME_DIR: home });
 
-// Each utterance so far: the text Orca logs between quotes, its lines
-// indented by the log.
-const spoken = () => existsSync(log) ? [...readFileSync(log, "utf8").matchAll(/SPEECH OUTPUT: '([^]*?)'(?: voice=\w+)? ?\{/g)]
+// Each utterance so far: the text Orca logs between quotes, which may hold
+// quotes and lines of its own, these indented by the log.
+const spoken = () => existsSync(log) ? [...readFileSync(log, "utf8").matchAll(/SPEECH OUTPUT: '([^]*?)'(?: voice=\w+)? ?(?:\{.*\})? *\n(?! {18})/g)]
   .map(m => m[1].replace(/\n {18}/g, "\n")) : [];
 
 // Waits until done() holds, a long while at most, and then until the log
@@ -44,18 +51,19 @@ async function until(done, what) {
   }
 }
 
-test("what Orca says as a player goes through a cycle", async () => {
+test(`what Orca says as a player goes through a session, in ${name}`, async () => {
   await until(() => spoken().includes("Screen reader on."), "Orca");
-  const browser = await chromium.launchPersistentContext(path.join(home, "profile"), { executablePath: "/usr/bin/chromium",
-    headless: false, env: { ...process.env, ACCESSIBILITY_ENABLED: "1" }, args: ["--no-sandbox", "--disable-gpu",
-      "--force-renderer-accessibility", "--disable-background-networking", "--disable-component-update", "--disable-sync"] });
-  after(() => browser.close());
-  execFileSync("xdotool", ["search", "--sync", "--onlyvisible", "--limit", "1", "--class", "chromium", "windowfocus", "--sync"]);
+  const { command, prefs = [], env } = browsers[name];
+  const profile = path.join(home, "profile");
+  mkdirSync(profile);
+  writeFileSync(path.join(profile, "user.js"), prefs.map(([key, value]) => `user_pref("${key}", ${JSON.stringify(value)});\n`).join(""));
+  start(command[0], command.slice(1).map(arg => arg.replace("{profile}", profile)), env);
+  execFileSync("xdotool", ["search", "--sync", "--onlyvisible", "--limit", "1", "--class", command[0], "windowactivate", "--sync"]);
   await until(() => true, "quiet");
   for (const [step, keys, heard, unheard, most] of steps) {
     const from = spoken().length;
     for (const [verb, text] of keys)
-      execFileSync("xdotool", [verb, "--delay", "60", text.replace("{page}", pathToFileURL(process.argv[2]).href)]);
+      execFileSync("xdotool", [verb, "--delay", "60", "--", text.replace("{page}", pathToFileURL(page).href)]);
     const said = () => spoken().slice(from).join("\n");
     await until(() => heard.reduce((at, words) => at < 0 ? at : said().indexOf(words, at), 0) >= 0, `"${heard}" at: ${step}`);
     // The keys' own echo ends with a blank, as Orca logs it; it does not count.
