@@ -242,15 +242,34 @@ int next_byte() {
     return ready(STDIN_FILENO, false, sys_moment_ms) > 0 ? key_byte() : -1;
 }
 
+// A key as the terminal sends it: the bytes that come together (a letter,
+// an escape sequence, a UTF-8 character, a click's report), 16 at most.
+struct key {
+    unsigned char bytes[16];
+    std::size_t size;
+};
+
+// Adds c, if it is a byte, and the bytes already there after it.
+void gather(key& k, int c) {
+    while (c >= 0) {
+        k.bytes[k.size++] = static_cast<unsigned char>(c);
+        c = k.size < sizeof k.bytes && ready(STDIN_FILENO, false, 0) > 0 ? key_byte() : -1;
+    }
+}
+
+bool same(const key& a, const key& b) {
+    return a.size == b.size && std::memcmp(a.bytes, b.bytes, a.size) == 0;
+}
+
 // What the keyboard did until it was still for a moment.
 enum class calm { still, held, gone };
 
-// Drops what comes until nothing has for a moment.  After a key, its first
-// byte coming again on its own, sooner than a person presses a key twice,
-// is the keyboard repeating a key held down.  Bytes already there when
-// looked for came with the ones before them (a paste, the rest of a key's
-// sequence), however late the program looks.
-calm settle(int key) {
+// Drops what comes until nothing has for a moment.  The key pressed coming
+// again whole, on its own and sooner than a person presses a key twice, is
+// the keyboard repeating a key held down.  Bytes already there when looked
+// for came with the ones before them (a paste), however late the program
+// looks.
+calm settle(const key& pressed) {
     bool held = false;
     for (;;) {
         int r = ready(STDIN_FILENO, false, 0);
@@ -264,26 +283,29 @@ calm settle(int key) {
             return held ? calm::held : calm::still;
         if (r < 0 && errno == EINTR)
             continue;
-        const int c = r > 0 ? key_byte() : -1;
-        if (c < 0)
+        key k{};
+        gather(k, r > 0 ? key_byte() : -1);
+        if (k.size == 0)
             return calm::gone;
-        held = held || (alone && soon && c == key);
+        held = held || (alone && soon && same(k, pressed));
     }
 }
 
-// Waits for a key: its first byte, or -1 if the terminal has gone.  Its
-// other bytes, if any (an escape sequence, a UTF-8 character), come within
-// a moment and are dropped with what follows.  A terminal that reports the
-// focus sends ESC [ I when its window gains it and ESC [ O when it loses
-// it: neither is a key.
-int wait_key() {
+// Waits for a key; none if the terminal has gone.  The rest of an escape
+// sequence parted from its start, over a slow line, is waited for a moment.
+// A terminal that reports the focus sends ESC [ I when its window gains it
+// and ESC [ O when it loses it: neither is a key.
+key wait_key() {
     for (;;) {
-        const int c = key_byte();
-        if (c != 0x1b || next_byte() != '[')
-            return c;
-        const int report = next_byte();
-        if (report != 'I' && report != 'O')
-            return c;
+        key k{};
+        gather(k, key_byte());
+        if (k.size == 1 && k.bytes[0] == 0x1b)
+            gather(k, next_byte());
+        if (k.size == 2 && k.bytes[1] == '[')
+            gather(k, next_byte());
+        if (k.size != 3 || k.bytes[0] != 0x1b || k.bytes[1] != '[' ||
+            (k.bytes[2] != 'I' && k.bytes[2] != 'O'))
+            return k;
     }
 }
 
@@ -357,11 +379,11 @@ void sys_key() {
         }
     waiting = 1;
     take(TCSAFLUSH);
-    if (settle(-1) == calm::still) {
-        int key;
+    if (settle(key{}) == calm::still) {
+        key k;
         do
-            key = wait_key();
-        while (key >= 0 && settle(key) == calm::held);
+            k = wait_key();
+        while (k.size > 0 && settle(k) == calm::held);
     }
     waiting = 0;
     give_back(TCSAFLUSH, false);
