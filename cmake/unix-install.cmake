@@ -17,7 +17,7 @@ endforeach()
 add_custom_target(manual ALL DEPENDS ${pages})
 
 set(changelog ${PROJECT_BINARY_DIR}/changelog)
-add_custom_command(OUTPUT ${changelog}.gz COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/res/debian/changelog .
-    COMMAND gzip -9nf changelog DEPENDS res/debian/changelog)
+add_custom_command(OUTPUT ${changelog}.gz COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/debian/changelog .
+    COMMAND gzip -9nf changelog DEPENDS debian/changelog)
 add_custom_target(changelog ALL DEPENDS ${changelog}.gz)
-install(FILES res/debian/copyright ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES debian/copyright ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
