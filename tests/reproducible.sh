@@ -1,23 +1,42 @@
 #!/usr/bin/env bash
-# Builds the Debian package, the Windows zip and the page again, from a copy
-# of the committed sources in another directory and under umask 077, and
-# compares each with the one that the workflows left in build/: one commit
-# gives the same bytes wherever, whenever and under whatever umask it is
-# built.  A difference names the artifact, with the archive's listings side
-# by side.
+# Builds the Debian package, the Windows zip and the page a second time,
+# from a clone of the committed sources, and compares each with the one that
+# the workflows left in build/.  The second build varies what Debian's
+# reproducible builds vary and a CI machine can: the path, the umask (077),
+# the time zone (14 hours ahead of UTC), the locale (French), the user
+# (nobody, when this runs as root) and the date (three days on).  A
+# difference names the artifact, with the archive's listings side by side.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+    echo "reproducible.sh builds the committed sources: commit first, or build/ holds something else" >&2
+    exit 2
+fi
 copy=$(mktemp -d)
 trap 'rm -rf "$copy"' EXIT
-umask 077
-git ls-files -z | xargs -0 cp --parents -t "$copy"
-for preset in package windows web; do
-    (cd "$copy" && cmake --preset $preset -DBUILD_TESTING=OFF --no-warn-unused-cli && cmake --build --preset $preset) >/dev/null
-done
-(cd "$copy" && cpack --preset package && cpack --preset windows) >/dev/null
-list() { case $1 in *.deb) ar tv "$1" && dpkg-deb -c "$1" ;; *.zip) python3 -m zipfile -l "$1" ;; esac; }
+git clone -q . "$copy/src"
+localedef -i fr_FR -f UTF-8 "$copy/fr_FR.UTF-8"  # where LOCPATH finds it, without root
+as=()
+if [ "$(id -u)" = 0 ]; then
+    chown -R nobody: "$copy"
+    as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+# shellcheck disable=SC2016  # expanded by the inner shell
+"${as[@]}" env HOME="$copy" LOCPATH="$copy" LC_ALL=fr_FR.UTF-8 TZ=XST-14 faketime -f +3d sh -ec '
+    umask 077
+    cd "$0"
+    cmake --preset package && cmake --build --preset package && ctest --preset package -R "^deb.build$"
+    for preset in windows web; do cmake --preset $preset -DBUILD_TESTING=OFF && cmake --build --preset $preset; done
+    cpack --preset windows' "$copy/src" >/dev/null
+list() {
+    case $1 in
+    *.deb) ar tv "$1" && dpkg-deb -c "$1" ;;
+    *.zip) python3 -c 'import sys, zipfile
+for i in zipfile.ZipFile(sys.argv[1]).infolist(): print(i.filename, i.date_time, oct(i.external_attr >> 16), i.extra.hex())' "$1" ;;
+    esac
+}
 status=0
-for artifact in build/package/calcstats_*.deb build/windows/calcstats-*.zip build/windows/calcstats.exe build/web/calcstats.html; do
-    cmp "$artifact" "$copy/$artifact" || { diff <(list "$artifact") <(list "$copy/$artifact") || :; status=1; }
+for artifact in build/package/deb/calcstats_*.deb build/windows/calcstats-*.zip build/windows/calcstats.exe build/web/calcstats.html; do
+    cmp "$artifact" "$copy/src/$artifact" || { diff <(list "$artifact") <(list "$copy/src/$artifact") || :; status=1; }
 done
 exit $status
