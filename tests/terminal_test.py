@@ -83,15 +83,17 @@ def until(done, ms):
     return done()
 
 
-# Writes data, and notes when it went out, and whether the gap since the
-# last write, if it was meant, kept under the figures it was meant to.
-def send(data, gap=None):
+# Writes the pieces, gap ms apart, the first after the gap meant since the
+# last write, if any; notes each gap that did not keep under the figures it
+# was meant to.
+def send(pieces, gap):
     global last, meant
-    run.send(data)
-    now, since = time.monotonic(), (time.monotonic() - last) * 1000
-    if gap is not None:
-        overran.extend(f"{since:.0f} ms for {gap}" for figure in FIGURES if gap < figure <= since + MARGIN)
-    last, meant = now, 0
+    for i, piece in enumerate(pieces):
+        time.sleep(gap / 1000 if i > 0 else 0)
+        run.send(piece)
+        meant, since, last = gap if i > 0 else meant, (time.monotonic() - last) * 1000, time.monotonic()
+        overran.extend(f"{since:.0f} ms for {meant}" for figure in FIGURES if meant is not None and meant < figure <= since + MARGIN)
+    meant = 0
 
 
 def mode():
@@ -107,16 +109,10 @@ def act(verb, arg):
     text = codecs.decode(arg, "unicode_escape").encode("latin1")
     if verb in ("type", "press"):
         step = 1 if verb == "press" and split_ms > 0 else max(len(text), 1)
-        for at in range(0, len(text), step):
-            time.sleep(split_ms / 1000 if at > 0 else 0)
-            send(text[at : at + step], split_ms if at > 0 else meant)
-        return True
+        return send([text[at : at + step] for at in range(0, len(text), step)], split_ms) or True
     if verb == "hold":
         text, _, ms = text.rpartition(b" ")
-        for at in range(0, int(ms), 33):
-            time.sleep(0.033 if at > 0 else 0)
-            send(text, 33 if at > 0 else meant)
-        return True
+        return send([text] * -(-int(ms) // 33), 33) or True
     if verb == "expect":
         found = until(lambda: out.find(text, taken) >= 0, within)
         taken = out.find(text, taken) + len(text) if found else taken
@@ -130,10 +126,8 @@ def act(verb, arg):
         end = f"exit {run.exitstatus}" if run.signalstatus is None else f"signal {signal.Signals(run.signalstatus).name[3:]}"
         return arg in ("", end) or end
     if verb == "wait":
-        gap = None if meant is None else meant + int(arg)
-        until(lambda: False, int(arg))
-        meant = gap
-        return True
+        meant = None if meant is None else meant + int(arg)
+        return until(lambda: False, int(arg)) or True
     if verb == "quiet":
         before = len(out)
         quiet = not until(lambda: len(out) > before, int(arg))
