@@ -1,8 +1,8 @@
 # The Debian package, built as a Debian user builds it (dpkg-buildpackage
 # and debhelper) from a copy of the files that git tracks, in deb/, and
-# unpacked there; then each check is a test of its own: the manual pages
-# render without a warning, the package holds the files of package.txt,
-# lintian finds nothing to say, even pedantic, and the program it installs
+# unpacked there; then each check is a test of its own: the package holds
+# the files of package.txt, lintian finds nothing to say, even pedantic (it
+# renders the manual pages with warnings on), and the program it installs
 # plays every transcript.
 set(deb ${PROJECT_BINARY_DIR}/deb)
 file(MAKE_DIRECTORY ${deb})
@@ -11,11 +11,10 @@ add_test(NAME deb.build COMMAND sh -c [[rm -rf src root calcstats[-_]* && mkdir 
     (cd src && dpkg-buildpackage -b -us -uc) && dpkg-deb -x calcstats_*.deb root]] ${PROJECT_SOURCE_DIR} ${deb}
     WORKING_DIRECTORY ${deb})
 set_tests_properties(deb.build PROPERTIES FIXTURES_SETUP deb)
-add_test(NAME deb.manual COMMAND sh -c "test -z \"$(groff -man -ww -z man/calcstats.6 man/fr/calcstats.6 2>&1)\""
-    WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 add_test(NAME deb.files COMMAND sh -c "dpkg-deb -c calcstats_*.deb | awk '{ print $1, $6 }' | diff -u \"$0\" -"
     ${CMAKE_CURRENT_SOURCE_DIR}/package.txt WORKING_DIRECTORY ${deb})
 add_test(NAME deb.lintian COMMAND sh -c "lintian --pedantic -I --fail-on error,warning,info,pedantic calcstats_*.deb"
     WORKING_DIRECTORY ${deb})
 set_tests_properties(deb.files deb.lintian PROPERTIES FIXTURES_REQUIRED deb)
 set(program ${deb}/root/usr/games/calcstats)
+set(package deb)  # the fixture that the transcripts need

@@ -155,51 +155,39 @@ def steps():
     return lines
 
 
-# The runs of the program: each from a start, the first step starting one
-# too, to the next.
-def runs(lines):
-    acts = [i for i, (_, line) in enumerate(lines) if line and line[0] != "#" and line.split()[0] not in ("within", "shell")]
-    begins = [i for i in acts if lines[i][1] == "start" or i == acts[0]]
-    return list(zip(begins, begins[1:] + [len(lines)]))
-
-
-# Takes a setting, if the line is one: within, or the shell script of the
-# next start.
-def setting(line):
+# Plays lines, the steps from one start to the next, in a fresh run that
+# starts at the first step; the reason it failed, if it did.
+def play(lines):
     global script, within
-    verb, _, arg = line.partition(" ")
-    if verb == "within":
-        within = int(arg)
-    elif verb == "shell":
-        script = arg
-    return verb in ("within", "shell")
-
-
-# Plays a run's lines in a fresh run, with the settings that the lines
-# before it left; the reason it failed, if it did.
-def play(before, lines):
-    for _, line in before:
-        setting(line)
-    finish(again=True)
+    finish()
     for number, line in lines:
-        if setting(line) or not line or line[0] == "#" or line == "start":
-            continue
         verb, _, arg = line.partition(" ")
-        done = act(verb, arg)
-        if done is not True:
-            return f"{path}:{number}: {line}: failed{', ' + done if done else ''}\noutput not yet expected: " + out[taken:].decode("latin1")
+        if verb == "within":
+            within = int(arg)
+        elif verb == "shell":
+            script = arg
+        elif line and line[0] != "#":
+            if run is None:
+                finish(again=True)
+            done = verb == "start" or act(verb, arg)
+            if done is not True:
+                return f"{path}:{number}: {line}: failed{', ' + done if done else ''}\noutput not yet expected: " + out[taken:].decode("latin1")
     return None
 
 
 def main():
+    global script, within
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGALRM):
         signal.signal(sig, lambda *_: (kill_run(), os._exit(3)))
     signal.alarm(240)  # a scenario that hangs ends well before CTest's timeout
     lines = steps()
-    for begin, end in runs(lines):
+    starts = [0] + [i for i, (_, line) in enumerate(lines) if line == "start"]
+    for begin, end in zip(starts, starts[1:] + [len(lines)]):
+        settings = script, within
         for tries in range(1, TRIES + 1):
+            script, within = settings
             overran.clear()
-            failed = play(lines[:begin], lines[begin:end])
+            failed = play(lines[begin:end])
             finish()
             if not overran:
                 break

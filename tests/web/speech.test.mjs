@@ -13,7 +13,7 @@ import { after, test } from "node:test";
 import { fileURLToPath, pathToFileURL } from "node:url";
 
 const [page, name] = process.argv.slice(2);
-const { browsers, steps } = JSON.parse(readFileSync(path.join(path.dirname(fileURLToPath(import.meta.url)), "speech.json"), "utf8"));
+const { "orca settings": settings, browsers, steps } = JSON.parse(readFileSync(path.join(path.dirname(fileURLToPath(import.meta.url)), "speech.json"), "utf8"));
 const home = mkdtempSync(path.join(tmpdir(), "speech-"));
 const log = path.join(home, "orca.log");
 const running = [];
@@ -23,14 +23,9 @@ const start = (command, args, env) => running.push(spawn(command, args, { stdio:
 after(() => Promise.all(running.filter(child => child.exitCode === null && child.signalCode === null).map(child =>
   new Promise(ended => child.once("exit", ended) && process.kill(-child.pid, "SIGKILL")))));
 
-// Orca's settings and state in a home of its own; no speech server, and a
-// log written a line at a time, so that it can be read as it is spoken.
+// Orca's settings and state in a home of its own.
 mkdirSync(path.join(home, "orca"));
-writeFileSync(path.join(home, "orca", "orca-customizations.py"), `import orca.debug, orca.settings
-orca.settings.speechServerFactory = None
-orca.settings.speechFactoryModules = []
-orca.debug.debugFile.reconfigure(line_buffering=True)
-`);
+writeFileSync(path.join(home, "orca", "orca-customizations.py"), settings.join("\n") + "\n");
 for (const status of ["IsEnabled", "ScreenReaderEnabled"])
   execFileSync("dbus-send", ["--session", "--dest=org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
     "string:org.a11y.Status", `string:${status}`, "variant:boolean:true"]);
