@@ -1,6 +1,6 @@
 // What a blind player hears of the page (its path the first argument) in a
 // browser (the second, a name in speech.json): Orca runs with no
-// synthesizer and writes what it speaks into its debug log, while real X
+// synthesizer and writes what it speaks into a log, while real X
 // keys play the steps of speech.json in the browser, under a window manager
 // (without one, Firefox never gets the focus).  Runs under dbus-run-session
 // and xvfb-run.
@@ -25,18 +25,17 @@ after(() => Promise.all(running.filter(child => child.exitCode === null && child
 
 // Orca's settings and state in a home of its own.
 mkdirSync(path.join(home, "orca"));
-writeFileSync(path.join(home, "orca", "orca-customizations.py"), settings.join("\n") + "\n");
+writeFileSync(path.join(home, "orca", "orca-customizations.py"), settings.join("\n").replace("{log}", JSON.stringify(log)) + "\n");
 for (const status of ["IsEnabled", "ScreenReaderEnabled"])
   execFileSync("dbus-send", ["--session", "--dest=org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
     "string:org.a11y.Status", `string:${status}`, "variant:boolean:true"]);
 start("openbox", []);
-start("orca", [`--debug-file=${log}`], { HOME: home, XDG_DATA_HOME: home, XDG_CONFIG_HOME: home, XDG_RUNTIME_DIR: home });
+start("orca", [], { HOME: home, XDG_DATA_HOME: home, XDG_CONFIG_HOME: home, XDG_RUNTIME_DIR: home });
 
-// Each utterance so far: the text Orca logs between quotes, which may hold
-// quotes and lines of its own, these indented by the log; then the voice,
-// one or a list of them, or none.
-const spoken = () => existsSync(log) ? [...readFileSync(log, "utf8").matchAll(/SPEECH OUTPUT: '([^]*?)'(?: voice=\w+)? ?(?:\{.*\}|\[.*\]|None)? *\n(?! {18})/g)]
-  .map(m => m[1].replace(/\n {18}/g, "\n")) : [];
+// Each utterance so far, from Orca's speech log, one written a line: the
+// text between quotes, then the voice, one or a list of them, or none.
+const spoken = () => existsSync(log) ? readFileSync(log, "utf8").split("\n").slice(0, -1)
+  .map(line => JSON.parse(line).match(/^SPEECH OUTPUT: '([^]*)'(?: voice=\w+)? ?(?:\{.*\}|\[.*\]|None)?$/)[1]) : [];
 
 // Waits until done() holds, a long while at most, and then until the log
 // has said nothing new for a second.
