@@ -60,7 +60,9 @@ test(`what Orca says as a player goes through a session, in ${name}`, async () =
     for (const [verb, text] of keys)
       execFileSync("xdotool", [verb, "--delay", "60", "--", text.replace("{page}", pathToFileURL(page).href)]);
     const said = () => spoken().slice(from).join("\n");
-    await until(() => heard.reduce((at, words) => at < 0 ? at : said().indexOf(words, at), 0) >= 0, `"${heard}" at: ${step}`);
+    // The texts in order; a list among them, in order of its own.
+    const inOrder = texts => texts.reduce((at, words) => at < 0 ? at : said().indexOf(words, at), 0) >= 0;
+    await until(() => inOrder(heard.filter(words => !Array.isArray(words))) && heard.filter(Array.isArray).every(inOrder), `"${heard}" at: ${step}`);
     // The keys' own echo ends with a blank, as Orca logs it; it does not count.
     const length = spoken().slice(from).filter(text => !text.endsWith(" ")).join("").length;
     const again = unheard.filter(words => said().includes(words));
