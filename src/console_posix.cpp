@@ -257,24 +257,36 @@ void gather(key& k, int c) {
     }
 }
 
-bool same(const key& a, const key& b) {
-    return a.size == b.size && std::memcmp(a.bytes, b.bytes, a.size) == 0;
+// Whether k is the pressed key again, whole, once or more: a keyboard's
+// repeats pile up when the program looks late, and the 16 bytes read may
+// cut the last one short.  A key read late may itself be such a pile: its
+// repeating piece is the key.
+bool again(const key& k, const key& pressed) {
+    std::size_t piece = 1;
+    while (piece < pressed.size &&
+           (pressed.size % piece != 0 ||
+            std::memcmp(pressed.bytes, pressed.bytes + piece, pressed.size - piece) != 0))
+        ++piece;
+    if (pressed.size == 0 || k.size < piece)
+        return false;
+    for (std::size_t i = 0; i < k.size; ++i)
+        if (k.bytes[i] != pressed.bytes[i % piece])
+            return false;
+    return true;
 }
 
 // What the keyboard did until it was still for a moment.
 enum class calm { still, held, gone };
 
 // Drops what comes until nothing has for a moment.  The key pressed coming
-// again whole, on its own and sooner than a person presses a key twice, is
-// the keyboard repeating a key held down.  Bytes already there when looked
-// for came with the ones before them (a paste), however late the program
-// looks.
+// again whole, sooner than a person presses a key twice, is the keyboard
+// repeating a key held down.  Other bytes already there when looked for
+// came with the ones before them (a paste), however late the program looks.
 calm settle(const key& pressed) {
     bool held = false;
     for (;;) {
         int r = ready(STDIN_FILENO, false, 0);
-        const bool alone = r == 0;
-        if (alone)
+        if (r == 0)
             r = ready(STDIN_FILENO, false, sys_repeat_ms);
         const bool soon = r > 0;
         if (r == 0)
@@ -287,7 +299,7 @@ calm settle(const key& pressed) {
         gather(k, r > 0 ? key_byte() : -1);
         if (k.size == 0)
             return calm::gone;
-        held = held || (alone && soon && same(k, pressed));
+        held = held || (soon && again(k, pressed));
     }
 }
 
