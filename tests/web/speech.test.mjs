@@ -48,9 +48,10 @@ async function until(done, what) {
 
 test(`what Orca says as a player goes through a session, in ${name}`, async () => {
   await until(() => spoken().includes("Screen reader on."), "Orca");
-  const { command, prefs = [], env } = browsers[name];
+  const { command, prefs = [], preferences = {}, env } = browsers[name];
   const profile = path.join(home, "profile");
-  mkdirSync(profile);
+  mkdirSync(path.join(profile, "Default"), { recursive: true });
+  writeFileSync(path.join(profile, "Default", "Preferences"), JSON.stringify(preferences));
   writeFileSync(path.join(profile, "user.js"), prefs.map(([key, value]) => `user_pref("${key}", ${JSON.stringify(value)});\n`).join(""));
   start(command[0], command.slice(1).map(arg => arg.replace("{profile}", profile)), env);
   // A browser opens and closes windows of its own as it starts: the one
