@@ -11,7 +11,8 @@
 #   wait MS        lets MS go by, as a person between two keys
 #   expect TEXT    output to come, after what the last expect found
 #   seen TEXT      anywhere in the output   unseen TEXT   nowhere in it
-#   quiet MS       no output for MS, nothing but cursor moves since the last
+#   quiet MS       MS on, nothing but cursor moves (escape sequences, CR, LF:
+#                  the echo of a key typed as the pause shows) since the last
 #                  expect, and still running
 #   mode M         terminal modes, now or soon (M: line, key)
 #   signal SIG     to the foreground job    hangup        closes the terminal
@@ -146,9 +147,8 @@ def act(verb, arg):
         meant = None if meant is None else meant + int(arg)
         return until(lambda: False, int(arg)) or True
     if verb == "quiet":
-        before = len(out)
-        quiet = not until(lambda: len(out) > before, int(arg))
-        return quiet and not re.sub(rb"\x1b\[[0-?]*[ -/]*[@-~]", b"", out[taken:]) and run.isalive()
+        until(lambda: False, int(arg))
+        return not re.sub(rb"\x1b\[[0-?]*[ -/]*[@-~]|[\r\n]", b"", out[taken:]) and run.isalive()
     if verb in ("seen", "unseen"):
         return (text in out) == (verb == "seen")
     if verb == "signal":
