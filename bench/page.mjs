@@ -27,8 +27,7 @@ function stamp() {
   }).observe(document, { attributes: true, subtree: true });
 }
 
-const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox", "--disable-gpu",
-  "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run"] });
+const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--disable-gpu"] });
 
 async function load(url, slowdown) {
   const context = await browser.newContext();

@@ -18,8 +18,8 @@ const transcripts = path.join(here, "..", "transcripts");
 const url = pathToFileURL(process.argv[2]).href;
 const phone = { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true };
 
-const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox", "--disable-gpu",
-  "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run"] });
+// Playwright's own switches keep it from the network and from first-run screens.
+const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--disable-gpu"] });
 after(() => browser.close());
 
 // Watches the screen from outside the page: what the program wrote, "\f"
@@ -38,8 +38,7 @@ function watch() {
 const waiting = async page => (await page.waitForFunction(() => document.body.dataset.waiting || null)).jsonValue();
 
 async function open(options = {}) {
-  const context = await browser.newContext(options);
-  await context.grantPermissions(["clipboard-read", "clipboard-write"]);
+  const context = await browser.newContext({ ...options, permissions: ["clipboard-read", "clipboard-write"] });
   const page = await context.newPage();
   page.cdp = await context.newCDPSession(page);
   page.requests = [];
