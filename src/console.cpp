@@ -184,6 +184,22 @@ void drop_rest_of_line() {
     in_pos = end != nullptr ? static_cast<std::size_t>(end - in_buf) + 1 : in_len;
 }
 
+// Waits for the pause's key, asking the pause's rule what each key event
+// means and how long to wait for the next.
+void wait_key() {
+    const pause_key answer = sys_keys_begin();  // which may wait for the output to drain
+    pause_state p = pause_begin(sys_now(), answer);
+    for (int ms; (ms = pause_wait(p, sys_now())) != 0;) {
+        pause_event e{};
+        const int got = sys_key_event(e, ms);
+        if (got < 0)
+            break;
+        if (got > 0)
+            pause_feed(p, e);
+    }
+    sys_keys_end();
+}
+
 }  // namespace
 
 void console_open() {
@@ -242,7 +258,7 @@ void console_pause() {
     write(prompt, sizeof prompt - 1);
     if (streams.in_term) {
         flush();
-        sys_key();
+        wait_key();
         drop_rest_of_line();
     }
     write("\n", 1);

@@ -18,11 +18,12 @@
 //                Ctrl-S is a key like any other) and the extended keys
 //                (Ctrl-V, Ctrl-O), and drops what was typed before the pause
 //                showed; signals stay on, so Ctrl-C still interrupts
-//   select       tells when the keyboard has been still for a moment, and
-//                whether a key came again at once, as a held key repeats;
-//                and waits on a descriptor that another program left
+//   select       waits for the next key as long as the pause's rule says,
+//                gathers the bytes that came together into one key, and
+//                waits on a descriptor that another program left
 //                non-blocking (not poll, which macOS does not support on a
 //                terminal)
+//   clock_gettime (CLOCK_MONOTONIC) stamps each key
 //   tcsetattr    (TCSAFLUSH) gives the terminal back as it was and, in the
 //                same call, drops what came in with the key or after it
 //
@@ -36,6 +37,7 @@
 #include <signal.h>
 #include <sys/select.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -221,7 +223,7 @@ int ready(int fd, bool out, int ms) {
 // Whether a read or write that failed is to be made again: after a signal,
 // and once a descriptor that another program left non-blocking is ready.
 // The flag stays as it is: the open file is shared with that program.
-bool again(int fd, bool out) {
+bool retry(int fd, bool out) {
     if (errno == EAGAIN || errno == EWOULDBLOCK)
         ready(fd, out, -1);
     return errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK;
@@ -233,92 +235,8 @@ int key_byte() {
     ssize_t n;
     do
         n = read(STDIN_FILENO, &c, 1);
-    while (n < 0 && again(STDIN_FILENO, false));
+    while (n < 0 && retry(STDIN_FILENO, false));
     return n == 1 ? c : -1;
-}
-
-// The next byte if it comes within a moment, else -1.
-int next_byte() {
-    return ready(STDIN_FILENO, false, sys_moment_ms) > 0 ? key_byte() : -1;
-}
-
-// A key as the terminal sends it: the bytes that come together (a letter,
-// an escape sequence, a UTF-8 character, a click's report), 16 at most.
-struct key {
-    unsigned char bytes[16];
-    std::size_t size;
-};
-
-// Adds c, if it is a byte, and the bytes already there after it.
-void gather(key& k, int c) {
-    while (c >= 0) {
-        k.bytes[k.size++] = static_cast<unsigned char>(c);
-        c = k.size < sizeof k.bytes && ready(STDIN_FILENO, false, 0) > 0 ? key_byte() : -1;
-    }
-}
-
-// Whether k is the pressed key again, whole, once or more: a keyboard's
-// repeats pile up when the program looks late, and the 16 bytes read may
-// cut the last one short.  A key read late may itself be such a pile: its
-// repeating piece is the key.
-bool again(const key& k, const key& pressed) {
-    std::size_t piece = 1;
-    while (piece < pressed.size &&
-           (pressed.size % piece != 0 ||
-            std::memcmp(pressed.bytes, pressed.bytes + piece, pressed.size - piece) != 0))
-        ++piece;
-    if (pressed.size == 0 || k.size < piece)
-        return false;
-    for (std::size_t i = 0; i < k.size; ++i)
-        if (k.bytes[i] != pressed.bytes[i % piece])
-            return false;
-    return true;
-}
-
-// What the keyboard did until it was still for a moment.
-enum class calm { still, held, gone };
-
-// Drops what comes until nothing has for a moment.  The key pressed coming
-// again whole, sooner than a person presses a key twice, is the keyboard
-// repeating a key held down.  Other bytes already there when looked for
-// came with the ones before them (a paste), however late the program looks.
-calm settle(const key& pressed) {
-    bool held = false;
-    for (;;) {
-        int r = ready(STDIN_FILENO, false, 0);
-        if (r == 0)
-            r = ready(STDIN_FILENO, false, sys_repeat_ms);
-        const bool soon = r > 0;
-        if (r == 0)
-            r = ready(STDIN_FILENO, false, sys_moment_ms - sys_repeat_ms);
-        if (r == 0)
-            return held ? calm::held : calm::still;
-        if (r < 0 && errno == EINTR)
-            continue;
-        key k{};
-        gather(k, r > 0 ? key_byte() : -1);
-        if (k.size == 0)
-            return calm::gone;
-        held = held || (soon && again(k, pressed));
-    }
-}
-
-// Waits for a key; none if the terminal has gone.  The rest of an escape
-// sequence parted from its start, over a slow line, is waited for a moment.
-// A terminal that reports the focus sends ESC [ I when its window gains it
-// and ESC [ O when it loses it: neither is a key.
-key wait_key() {
-    for (;;) {
-        key k{};
-        gather(k, key_byte());
-        if (k.size == 1 && k.bytes[0] == 0x1b)
-            gather(k, next_byte());
-        if (k.size == 2 && k.bytes[1] == '[')
-            gather(k, next_byte());
-        if (k.size != 3 || k.bytes[0] != 0x1b || k.bytes[1] != '[' ||
-            (k.bytes[2] != 'I' && k.bytes[2] != 'O'))
-            return k;
-    }
 }
 
 }  // namespace
@@ -341,7 +259,7 @@ long sys_read(void* buf, std::size_t size) {
     ssize_t n;
     do
         n = read(STDIN_FILENO, buf, size);
-    while (n < 0 && again(STDIN_FILENO, false));
+    while (n < 0 && retry(STDIN_FILENO, false));
     return static_cast<long>(n);
 }
 
@@ -350,7 +268,7 @@ bool sys_write(const void* buf, std::size_t size) {
     while (size > 0) {
         const ssize_t n = write(STDOUT_FILENO, p, size);
         if (n < 0) {
-            if (again(STDOUT_FILENO, true))
+            if (retry(STDOUT_FILENO, true))
                 continue;
             return false;
         }
@@ -383,20 +301,46 @@ std::string_view sys_clear() {
     return escapes ? "\x1b[H\x1b[2J\x1b[3J" : std::string_view();
 }
 
-// The still moment counts from when the sheet and the prompt have reached
-// the terminal, which over a slow line is later than when they were written.
-void sys_key() {
+long long sys_now() {
+    struct timespec t {};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// The pause counts from when the sheet and the prompt have reached the
+// terminal, which over a slow line is later than when they were written.
+// Enter comes as a newline: the pause leaves ICRNL on.
+pause_key sys_keys_begin() {
     if (streams.out_term)
         while (tcdrain(STDOUT_FILENO) != 0 && errno == EINTR) {
         }
     waiting = 1;
     take(TCSAFLUSH);
-    if (settle(key{}) == calm::still) {
-        key k;
-        do
-            k = wait_key();
-        while (k.size > 0 && settle(k) == calm::held);
+    return {{'\n'}, 1};
+}
+
+// A key is the bytes that come together: a letter, an escape sequence, a
+// UTF-8 character, a click's report, 16 at most.  A terminal that reports
+// the focus sends ESC [ I when its window gains it and ESC [ O when it
+// loses it: neither is a key.
+int sys_key_event(pause_event& e, int ms) {
+    if (ready(STDIN_FILENO, false, ms) <= 0)
+        return 0;  // the time is up, or a signal came: the rule is asked again
+    e.ms = sys_now();
+    e.kind = pause_kind::key;
+    for (int c = key_byte(); c >= 0;) {
+        e.key.bytes[e.key.size++] = static_cast<unsigned char>(c);
+        c = e.key.size < sizeof e.key.bytes && ready(STDIN_FILENO, false, 0) > 0 ? key_byte() : -1;
     }
+    if (e.key.size == 0)
+        return -1;
+    return e.key.size == 3 && std::memcmp(e.key.bytes, "\x1b[", 2) == 0 &&
+                   (e.key.bytes[2] == 'I' || e.key.bytes[2] == 'O')
+               ? 0
+               : 1;
+}
+
+void sys_keys_end() {
     waiting = 0;
     give_back(TCSAFLUSH, false);
 }

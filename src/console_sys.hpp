@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "pause.hpp"
+
 struct sys_streams {
     bool in_term;        // standard input is a terminal or console
     bool out_term;       // standard output is a terminal or console
@@ -37,16 +39,16 @@ bool sys_close();
 std::string_view sys_title(const char* title);
 std::string_view sys_clear();
 
-// The pause's key, once what came before it has been written: drops what
-// was typed before the pause showed and what comes until the keyboard has
-// been still for a moment, waits for a key pressed after that, and drops
-// what follows the key until the keyboard is still again (the rest of a
-// paste, of a key's sequence, of a click), so that nothing typed before the
-// next question shows answers it.  A key that comes again sooner than a
-// person presses a key twice is held down, repeated by the keyboard, not
-// pressed: the pause waits on, for stillness and then a fresh key.  The
-// moment is quicker than any person reacts, slower than a double tap, a
-// paste's tail or a key's repeat.
-constexpr int sys_moment_ms = 200;
-constexpr int sys_repeat_ms = 100;
-void sys_key();
+// The pause's input, once what came before it has been written.
+// sys_keys_begin takes the keyboard, drops what was typed before the pause
+// showed, and says which key sends an answer; sys_key_event waits ms at
+// most (for ever when negative) for the next key event and stamps it with
+// sys_now, a monotonic clock in ms: 1 with one, 0 when the time is up or
+// the input was no key, -1 once the keyboard has gone; sys_keys_end gives
+// the keyboard back, and drops what came with the last key or after it.
+// Which events end the pause is the rule of pause.hpp, the same on every
+// platform.
+pause_key sys_keys_begin();
+int sys_key_event(pause_event& e, int ms);
+long long sys_now();
+void sys_keys_end();
