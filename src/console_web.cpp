@@ -7,9 +7,12 @@
 //   document.title          the title
 //   calcstats.read(bytes)   gives what is left of the last answer, waiting
 //                           for one (Enter) or for the end of input (Ctrl-D)
-//   calcstats.key(ms)       waits for one key press, click or tap, once
-//                           nothing has come for ms; the key is not typed
-//                           into the next answer
+//   calcstats.keys(on)      starts or ends a pause: the page then hands on
+//                           each key pressed or repeated, click, tap and
+//                           text, none of them typed into the next answer
+//   calcstats.event(ms)     waits ms at most (for ever when negative) for
+//                           the next of them, with when it came
+//   performance.now()       the clock the page stamps them with
 //   calcstats.end()         says that the program has ended
 //
 // Standard input and output are the page, so both count as a terminal: the
@@ -41,8 +44,24 @@ EM_JS(void, page_clear, (), {
     calcstats.clear();
 });
 
-EM_ASYNC_JS(void, page_key, (int moment), {
-    await calcstats.key(moment);
+EM_ASYNC_JS(void, page_keys, (int on), {
+    await calcstats.keys(on);
+});
+
+// The event's kind as pause_kind numbers it, or -1 when the time is up.
+EM_ASYNC_JS(int, page_event, (int ms, double* at, unsigned char* key, int* size), {
+    const event = await calcstats.event(ms);
+    if (!event)
+        return -1;
+    const name = new TextEncoder().encode(event.key).subarray(0, 16);
+    HEAPU8.set(name, key);
+    HEAP32[size >> 2] = name.length;
+    HEAPF64[at >> 3] = event.at;
+    return event.kind;
+});
+
+EM_JS(double, page_now, (), {
+    return performance.now();
 });
 
 EM_JS(void, page_end, (), {
@@ -84,6 +103,27 @@ std::string_view sys_clear() {
     return {};
 }
 
-void sys_key() {
-    page_key(sys_moment_ms);
+long long sys_now() {
+    return static_cast<long long>(page_now());
+}
+
+pause_key sys_keys_begin() {
+    page_keys(1);
+    return {{'E', 'n', 't', 'e', 'r'}, 5};
+}
+
+int sys_key_event(pause_event& e, int ms) {
+    double at = 0;
+    int size = 0;
+    const int kind = page_event(ms, &at, e.key.bytes, &size);
+    if (kind < 0)
+        return 0;
+    e.ms = static_cast<long long>(at);
+    e.kind = static_cast<pause_kind>(kind);
+    e.key.size = static_cast<std::size_t>(size);
+    return 1;
+}
+
+void sys_keys_end() {
+    page_keys(0);
 }

@@ -12,13 +12,13 @@
 //                             otherwise); the mode is given back with the
 //                             title
 //   FillConsoleOutput*        the clear, where that mode cannot be had
-//   WaitForSingleObject       tells when the keyboard has been still for a
-//                             moment, before the pause's key and after it,
-//                             and whether the key came again at once
-//   FlushConsoleInputBuffer   drops what was typed before the pause showed
-//   ReadConsoleInputA         the pause's key: one key-down event; and the
-//                             events that come within those moments, which
-//                             are dropped, and tell a held key
+//   WaitForSingleObject       waits for the next input event as long as
+//                             the pause's rule says
+//   FlushConsoleInputBuffer   drops what was typed before the pause showed,
+//                             and what came with its key or after it
+//   ReadConsoleInputA         the pause's input, an event at a time: each
+//                             key down, for the pause's rule
+//   GetTickCount64            stamps each of them
 //   SetConsoleCtrlHandler     gives the mode and the title back, and tells
 //                             Ctrl-C from the end of input
 //   Sleep                     waits a moment for that handler's word after
@@ -115,50 +115,6 @@ void keep_title() {
         InterlockedExchange(&title_changed, 1);
 }
 
-// Drops what comes in until nothing has for a moment; whether the key, if
-// any, came down again meanwhile, as a key held down repeats: with no
-// key-up since its last key-down, as a keyboard repeats it, or on its own
-// sooner than a person presses a key twice, as Wine's console in a
-// terminal repeats it, a key-down and a key-up for each byte.  Events
-// already there when looked for came with the ones before them (a paste).
-bool settle(int key) {
-    bool held = false;
-    bool down = key >= 0;
-    for (;;) {
-        DWORD r = WaitForSingleObject(in_handle, 0);
-        const bool alone = r != WAIT_OBJECT_0;
-        if (alone)
-            r = WaitForSingleObject(in_handle, sys_repeat_ms);
-        const bool soon = alone && r == WAIT_OBJECT_0;
-        if (r != WAIT_OBJECT_0)
-            r = WaitForSingleObject(in_handle, sys_moment_ms - sys_repeat_ms);
-        INPUT_RECORD events[64];
-        DWORD count;
-        if (r != WAIT_OBJECT_0 || !ReadConsoleInputA(in_handle, events, 64, &count))
-            return held;
-        for (DWORD i = 0; i < count; ++i) {
-            const KEY_EVENT_RECORD& k = events[i].Event.KeyEvent;
-            if (events[i].EventType != KEY_EVENT || k.wVirtualKeyCode != key)
-                continue;
-            held = held || (k.bKeyDown && (down || (soon && i == 0)));
-            down = k.bKeyDown != 0;
-        }
-    }
-}
-
-// The pause's key: the virtual key of one key-down event, whatever the
-// key, or -1 if the console has gone.  A focus or mouse event is none.
-int wait_key() {
-    INPUT_RECORD event;
-    DWORD count;
-    while (ReadConsoleInputA(in_handle, &event, 1, &count) && count == 1) {
-        const KEY_EVENT_RECORD& k = event.Event.KeyEvent;
-        if (event.EventType == KEY_EVENT && k.bKeyDown && !is_modifier(k.wVirtualKeyCode))
-            return k.wVirtualKeyCode;
-    }
-    return -1;
-}
-
 }  // namespace
 
 sys_streams sys_open() {
@@ -245,14 +201,40 @@ std::string_view sys_clear() {
     return {};
 }
 
+long long sys_now() {
+    return static_cast<long long>(GetTickCount64());
+}
+
 // The console's input mode is left alone: key events come whole to
 // ReadConsoleInputA whatever it is, and Ctrl-C keeps its usual meaning.
-void sys_key() {
+pause_key sys_keys_begin() {
     FlushConsoleInputBuffer(in_handle);
-    settle(-1);
-    int key;
-    do
-        key = wait_key();
-    while (key >= 0 && settle(key));
+    return {{VK_RETURN}, 1};
+}
+
+// A key is its virtual key, when it goes down.  A console repeats a key held
+// down as more downs, as a terminal repeats its bytes (Wine's console, in a
+// terminal, sends a down and an up for each byte): the pause's rule tells
+// them from presses by their times.  One record that counts several downs
+// is a repeat.  Focus, mouse and menu events are no key, nor a release, nor
+// Shift, Ctrl or Alt alone.
+int sys_key_event(pause_event& e, int ms) {
+    const DWORD r = WaitForSingleObject(in_handle, ms < 0 ? INFINITE : static_cast<DWORD>(ms));
+    INPUT_RECORD event;
+    DWORD count;
+    if (r == WAIT_TIMEOUT)
+        return 0;
+    if (r != WAIT_OBJECT_0 || !ReadConsoleInputA(in_handle, &event, 1, &count) || count != 1)
+        return -1;
+    const KEY_EVENT_RECORD& k = event.Event.KeyEvent;
+    if (event.EventType != KEY_EVENT || !k.bKeyDown || is_modifier(k.wVirtualKeyCode))
+        return 0;
+    e.ms = sys_now();
+    e.kind = k.wRepeatCount > 1 ? pause_kind::repeat : pause_kind::key;
+    e.key = {{static_cast<unsigned char>(k.wVirtualKeyCode)}, 1};
+    return 1;
+}
+
+void sys_keys_end() {
     FlushConsoleInputBuffer(in_handle);
 }

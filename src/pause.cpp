@@ -34,24 +34,18 @@ pause_state pause_begin(long long shown, const pause_key& answer) {
 
 void pause_feed(pause_state& p, const pause_event& e) {
     bool mine = same(e.key, p.watched);
-    if (e.kind == pause_kind::up) {
-        p.down = p.down && !mine;
-        return;
-    }
-    const bool repeat = e.kind == pause_kind::repeat ||
-                        (mine && ((e.kind == pause_kind::down && p.down) ||
-                                  e.ms - p.seen < (p.slow ? pause_slow_ms : pause_repeat_ms)));
+    const bool sure = e.kind != pause_kind::key;
+    const bool repeat = sure ? e.kind == pause_kind::repeat
+                             : mine && e.ms - p.seen < (p.slow ? pause_slow_ms : pause_repeat_ms);
     if (p.taken && mine && repeat) {
         p.taken = false;  // held: stillness, then a fresh key
     } else if (!p.taken && !repeat && e.ms - p.last >= pause_moment_ms) {
         p.taken = mine = true;
         p.watched = e.key;
-        p.slow = same(e.key, p.answer) && e.ms - p.shown < pause_delay_ms;
+        p.slow = !sure && same(e.key, p.answer) && e.ms - p.shown < pause_delay_ms;
     }
-    if (mine) {
+    if (mine)
         p.seen = e.ms;
-        p.down = e.kind != pause_kind::key;
-    }
     if (e.ms > p.last)
         p.last = e.ms;
 }

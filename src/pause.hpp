@@ -16,7 +16,8 @@
 // use); only a platform that reports releases can tell such a repeat from a
 // second press.  So the answer's own key, back soon after the pause showed,
 // ends it only once it has not come again for as long as the slowest repeat
-// takes: the cost of the doubt is time, never the sheet.
+// takes: the cost of the doubt is time, never the sheet.  A browser says
+// which keydowns are repeats: there is no doubt there.
 #pragma once
 
 #include <cstddef>
@@ -36,9 +37,7 @@ struct pause_key {
 
 enum class pause_kind {
     key,     // pressed or repeated, which the platform cannot tell apart
-    down,    // pressed, by a platform that reports releases: down again
-             // with no release between is a repeat
-    up,      // released
+    press,   // pressed, as the platform says
     repeat,  // repeated, as the platform says
 };
 
@@ -54,7 +53,6 @@ struct pause_state {
     long long shown;    // when the pause showed
     long long last;     // when input last came, or the pause showed
     long long seen;     // when the watched key last came
-    bool down;          // the watched key is down, as the platform says
     bool taken;         // the watched key ends the pause once all is still
     bool slow;          // the watched key may repeat as slowly as a keyboard can
 };

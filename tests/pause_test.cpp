@@ -2,7 +2,7 @@
 // before each event it asks how long to wait, and the pause is over if that
 // time runs out first.  A line is when the pause ends, or "waits", then the
 // events: TIME:KEY, where KEY takes \n \r \t \\ and \xHH and may start with
-// + (down), - (up) or * (a repeat, as the platform says); ~EVERYxCOUNT
+// + (a press) or * (a repeat), as a platform that can tell says; ~EVERYxCOUNT
 // after it makes it COUNT events, EVERY ms apart.  The pause shows at 0,
 // after an answer sent with \n.
 #include <cstdio>
@@ -35,7 +35,7 @@ std::string play(std::istringstream& words) {
     while (words >> word) {
         pause_event e{};
         std::size_t at = word.find(':') + 1, tilde = word.find('~');
-        const std::size_t kind = std::string("+-*").find(word[at]);
+        const std::size_t kind = std::string("+*").find(word[at]);
         e.kind = kind == std::string::npos ? pause_kind::key : static_cast<pause_kind>(kind + 1);
         e.key = key_of(word.substr(at + (kind != std::string::npos), tilde - at - (kind != std::string::npos)));
         const long long first = std::stoll(word), every = tilde == std::string::npos ? 0 : std::stoll(word.substr(tilde + 1));

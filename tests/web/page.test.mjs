@@ -59,13 +59,13 @@ async function perform(page, steps) {
 }
 
 const answer = (page, text) => perform(page, [["keyboard.type", text], ["keyboard.press", "Enter"]]);
-const later = ["clock.runFor", 250];  // a person's moment, at a pause
+const later = ["clock.runFor", 250];  // a person's moment, at a pause, and the moment that ends it
 const echoed = page => page.evaluate("[...document.querySelectorAll('kbd')].map(k => k.textContent).join('')");
 
 // Goes on at each pause, a moment after it shows; what the page then waits for.
 async function onward(page) {
   let state;
-  while ((state = await waiting(page)) === "key") await perform(page, [later, ["keyboard.press", "Space"]]);
+  while ((state = await waiting(page)) === "key") await perform(page, [later, ["keyboard.press", "Space"], later]);
   return state;
 }
 
@@ -98,10 +98,10 @@ test("on a phone: what ends a pause and what leaves it waiting; nothing of it in
   await answer(page, "0");
   for (const [what, ends, steps, echo = "0\n"] of cases.pause) {
     await waiting(page);
-    await perform(page, [later, ...steps]);
+    await perform(page, [later, ...steps, later]);
     if (!ends) {
       assert.equal(await page.evaluate("document.body.dataset.waiting"), "key", `${what} leaves it waiting`);
-      await perform(page, [later, ["keyboard.press", "x"]]);
+      await perform(page, [later, ["keyboard.press", "x"], later]);
     }
     assert.equal(await waiting(page), "line", what);
     await answer(page, "0");
@@ -118,6 +118,20 @@ test("from a fresh page, each case: what the player does, a key at each pause, a
     await onward(page);
     assert.ok(await page.evaluate(holds), `${what}: ${await echoed(page)}`);
   }
+});
+
+// The page's load held back by an image of the test's, so that the first
+// answer is typed in part before the field can take it, in part after.
+test("what is typed while the page starts goes whole into the first answer", async () => {
+  const page = await open();
+  const held = new Promise(resolve => page.route("http://held.invalid/", resolve));
+  await page.addInitScript(() => addEventListener("DOMContentLoaded", () => document.body.append(Object.assign(new Image(), { src: "http://held.invalid/" }))));
+  await page.goto(url, { waitUntil: "domcontentloaded" });
+  await page.keyboard.type("1 1");
+  await (await held).fulfill({ status: 204 });
+  await page.waitForFunction(() => document.body.dataset.waiting === "line");
+  await answer(page, "30 130");
+  assert.ok(await page.evaluate("written.includes('| Force : 130 | Dexterite : 130 |')"));
 });
 
 // axe-core's WCAG 2.x A and AA rules, the 7:1 contrast of AAA on top of the
