@@ -1,10 +1,11 @@
 // Plays each timeline of a file through the pause's rule, as a console does:
-// before each event it asks how long to wait, and the pause is over if that
-// time runs out first.  A line is when the pause ends, or "waits", then the
+// it asks how long to wait, and asks again when that time runs out before
+// the next event, until the rule says the pause is over.  A line is when the pause ends, or "waits", then the
 // events: TIME:KEY, where KEY takes \n \r \t \\ and \xHH and may start with
 // + (a press) or * (a repeat), as a platform that can tell says; ~EVERYxCOUNT
-// after it makes it COUNT events, EVERY ms apart.  The pause shows at 0,
-// after an answer sent with \n.
+// after it makes it COUNT events, EVERY ms apart.  The pause shows at 0 of
+// the file's times, after an answer sent with \n; the clock, which starts
+// wherever it does, reads a million ms then.
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -27,10 +28,26 @@ pause_key key_of(const std::string& text) {
     return k;
 }
 
+const long long start = 1000000;
+
+// Lets time go by until the event at ms, if any; when the pause is over
+// by then, or "waits" if it never is.
+std::string until(const pause_state& p, long long& now, long long ms) {
+    for (int asked = 0; asked < 100; ++asked) {
+        const int wait = pause_wait(p, now);
+        if (wait == 0)
+            return std::to_string(now - start);
+        if (wait < 0 || (ms >= 0 && now + wait > ms))
+            return wait < 0 && ms < 0 ? "waits" : "";
+        now += wait;
+    }
+    return "never";
+}
+
 // When the pause ends, or "waits".
 std::string play(std::istringstream& words) {
-    pause_state p = pause_begin(0, key_of("\\n"));
-    long long now = 0;
+    pause_state p = pause_begin(start, key_of("\\n"));
+    long long now = start;
     std::string word;
     while (words >> word) {
         pause_event e{};
@@ -41,16 +58,15 @@ std::string play(std::istringstream& words) {
         const long long first = std::stoll(word), every = tilde == std::string::npos ? 0 : std::stoll(word.substr(tilde + 1));
         const long long count = every == 0 ? 1 : std::stoll(word.substr(word.find('x', tilde) + 1));
         for (long long i = 0; i < count; ++i) {
-            e.ms = first + i * every;
-            const int ms = pause_wait(p, now);
-            if (ms >= 0 && now + ms <= e.ms)
-                return std::to_string(now + ms);
+            e.ms = start + first + i * every;
+            const std::string ended = until(p, now, e.ms);
+            if (!ended.empty())
+                return ended;
             pause_feed(p, e);
             now = e.ms > now ? e.ms : now;
         }
     }
-    const int ms = pause_wait(p, now);
-    return ms < 0 ? "waits" : std::to_string(now + ms);
+    return until(p, now, -1);
 }
 
 }  // namespace
