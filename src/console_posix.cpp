@@ -14,25 +14,20 @@
 //   tcdrain      waits until the sheet and the prompt have been sent
 //   tcgetattr    takes the terminal's settings as they are, at the pause and
 //                again after a stop, so that stty changes made meanwhile stay
-//   tcsetattr    (TCSAFLUSH) turns off echo, line mode, flow control (so
-//                Ctrl-S is a key like any other) and the extended keys
-//                (Ctrl-V, Ctrl-O), and drops what was typed before the pause
-//                showed; signals stay on, so Ctrl-C still interrupts
-//   select       waits for the next key as long as the pause's rule says,
-//                gathers the bytes that came together into one key, and
-//                waits on a descriptor that another program left
-//                non-blocking (not poll, which macOS does not support on a
-//                terminal)
+//   tcsetattr    (TCSAFLUSH) turns off echo, line mode, flow control and the
+//                extended keys (Ctrl-V, Ctrl-O), and drops what was typed
+//                before the pause showed; Ctrl-C still interrupts
+//   select       waits for the next key as long as the pause's rule says, and
+//                on a descriptor that another program left non-blocking (not
+//                poll, which macOS does not support on a terminal)
 //   clock_gettime (CLOCK_MONOTONIC) stamps each key
-//   tcsetattr    (TCSAFLUSH) gives the terminal back as it was and, in the
-//                same call, drops what came in with the key or after it
+//   tcsetattr    (TCSAFLUSH) gives the terminal back, and drops what came in
+//                with the last key or after it
 //
 // The terminal and its title are given back after the key, at exit, and on
-// every signal that would end the program, which is then raised again so
-// that the process ends as the signal would have ended it.  Ctrl-Z (SIGTSTP)
-// gives the terminal back while the program is stopped; whatever stopped it,
-// SIGCONT takes the terminal again if the pause still waits, keeping what
-// the shell or stty changed meanwhile in the settings to give back.
+// every signal that would end the program, which is then raised again.  While
+// the program is stopped, the terminal is as the shell had it; SIGCONT takes
+// it again if the pause still waits, keeping what stty changed meanwhile.
 
 #include <signal.h>
 #include <sys/select.h>
@@ -63,8 +58,6 @@ const int ending[] = {
 #endif
 };
 
-const char title_restore[] = "\x1b[23;0t";
-
 sys_streams streams;
 bool escapes;  // standard output is a terminal that takes escape sequences
 sigset_t caught;
@@ -73,12 +66,10 @@ volatile sig_atomic_t waiting;  // the pause waits for its key
 volatile sig_atomic_t changed;  // the terminal is in key mode
 volatile sig_atomic_t titled;   // the terminal's own title is on its stack
 
-// Both work with the caught signals blocked, so that no handler runs between
-// a change and the flag that tells of it.  Both are async-signal-safe, since
-// the handlers call them, and neither does anything twice: give_back only
-// gives back what was taken, take only saves modes that are not its own.
-// when says what becomes of the input still pending; title gives the title
-// back too.
+// Both run with the caught signals blocked, so that no handler comes between
+// a change and its flag; both are async-signal-safe and idempotent: give_back
+// gives back only what was taken, take saves only modes not its own.  when
+// says what becomes of pending input; title gives the title back too.
 void give_back(int when, bool title) {
     sigset_t old;
     sigprocmask(SIG_BLOCK, &caught, &old);
@@ -88,21 +79,15 @@ void give_back(int when, bool title) {
     }
     if (title && titled) {
         titled = 0;
-        const ssize_t n = write(STDOUT_FILENO, title_restore, sizeof title_restore - 1);
+        const ssize_t n = write(STDOUT_FILENO, "\x1b[23;0t", 7);
         static_cast<void>(n);  // nothing better to do on the way out
     }
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
-// The pause's own changes: no echo, no line mode, no flow control (so
-// Ctrl-S is a key like any other), no extended keys, and one byte a read.
+// The pause's own modes: no echo, line mode, flow control or extended keys.
 const tcflag_t key_lflags = ICANON | ECHO | IEXTEN;
 const tcflag_t key_iflags = IXON;
-
-bool in_key_mode(const struct termios& t) {
-    return (t.c_lflag & key_lflags) == 0 && (t.c_iflag & key_iflags) == 0 && t.c_cc[VMIN] == 1 &&
-           t.c_cc[VTIME] == 0;
-}
 
 void take(int when) {
     sigset_t old;
@@ -119,10 +104,6 @@ void take(int when) {
     sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
-void leave_at_exit() {
-    give_back(TCSANOW, true);
-}
-
 // Every handler runs with all the caught signals blocked.
 void set_action(int sig, void (*handler)(int), int flags) {
     struct sigaction sa {};
@@ -132,8 +113,7 @@ void set_action(int sig, void (*handler)(int), int flags) {
     sigaction(sig, &sa, nullptr);
 }
 
-// The signal raised here is blocked until the handler returns, and then
-// takes its default action.
+// Raised here, the signal waits for the handler's return, then ends us.
 void on_signal(int sig) {
     give_back(TCSANOW, true);
     set_action(sig, SIG_DFL, 0);
@@ -141,9 +121,8 @@ void on_signal(int sig) {
 }
 
 // Stops the process with the terminal as the shell gave it; on_continue
-// takes it again.  The stop is raised while still blocked, so that a second
-// Ctrl-Z that came during the handler merges with it instead of stopping the
-// process again once it goes on.
+// takes it again.  The stop is raised while blocked, so that a second Ctrl-Z
+// during the handler merges with it instead of stopping the process again.
 void on_stop(int sig) {
     const int saved_errno = errno;
     give_back(TCSANOW, false);
@@ -159,18 +138,17 @@ void on_stop(int sig) {
     errno = saved_errno;
 }
 
-// After any stop, even one that no handler saw (SIGSTOP), what changed
-// meanwhile stays: the shell may have put its own modes back, as bash
-// does, and the player may have used stty.  If the pause's own changes are
-// still in place, nobody gave the terminal back (dash does not, nor does a
-// terminal with no shell above the program): the settings to give back
-// stay, with whatever else changed.  Otherwise the terminal as it is now is
-// the one to give back, and the pause takes it again.
+// After any stop, even one no handler saw (SIGSTOP), what changed meanwhile
+// stays: the shell may have put its own modes back (bash does), the player
+// may have used stty.  If the pause's own modes are still on, nobody gave
+// the terminal back (dash does not): the settings to give back stay, with
+// whatever else changed.  Else the terminal as it is now is to give back.
 void on_continue(int) {
     const int saved_errno = errno;
     struct termios now;
     if (waiting && changed && tcgetattr(STDIN_FILENO, &now) == 0) {
-        if (in_key_mode(now)) {
+        if ((now.c_lflag & key_lflags) == 0 && (now.c_iflag & key_iflags) == 0 && now.c_cc[VMIN] == 1 &&
+            now.c_cc[VTIME] == 0) {
             now.c_lflag = (now.c_lflag & ~key_lflags) | (saved.c_lflag & key_lflags);
             now.c_iflag = (now.c_iflag & ~key_iflags) | (saved.c_iflag & key_iflags);
             now.c_cc[VMIN] = saved.c_cc[VMIN];
@@ -200,18 +178,13 @@ void catch_signals() {
         // A signal the parent chose to ignore stays ignored.
         if (sigismember(&caught, sig) != 1 || sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)
             continue;
-        if (sig == SIGTSTP)
-            set_action(sig, on_stop, SA_RESTART);
-        else if (sig == SIGCONT)
-            set_action(sig, on_continue, SA_RESTART);
-        else
-            set_action(sig, on_signal, 0);
+        const bool job = sig == SIGTSTP || sig == SIGCONT;  // the program goes on after these
+        set_action(sig, sig == SIGTSTP ? on_stop : job ? on_continue : on_signal, job ? SA_RESTART : 0);
     }
 }
 
-// Waits until fd can be read, or written if out, for ms at most (for ever
-// when negative): above 0 when it can, 0 when the time is up, below 0 when
-// a signal came first.
+// Waits until fd can be read, or written if out, ms at most (for ever when
+// negative): above 0 when it can, 0 when the time is up, below 0 on a signal.
 int ready(int fd, bool out, int ms) {
     fd_set set;
     FD_ZERO(&set);
@@ -220,37 +193,24 @@ int ready(int fd, bool out, int ms) {
     return select(fd + 1, out ? nullptr : &set, out ? &set : nullptr, nullptr, ms < 0 ? nullptr : &limit);
 }
 
-// Whether a read or write that failed is to be made again: after a signal,
-// and once a descriptor that another program left non-blocking is ready.
-// The flag stays as it is: the open file is shared with that program.
+// Whether a failed read or write is to be made again: after a signal, and
+// once a descriptor that another program left non-blocking (and shares with
+// us, so the flag stays) is ready.
 bool retry(int fd, bool out) {
     if (errno == EAGAIN || errno == EWOULDBLOCK)
         ready(fd, out, -1);
     return errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK;
 }
 
-// One byte from the terminal, or -1 if it has gone.
-int key_byte() {
-    unsigned char c;
-    ssize_t n;
-    do
-        n = read(STDIN_FILENO, &c, 1);
-    while (n < 0 && retry(STDIN_FILENO, false));
-    return n == 1 ? c : -1;
-}
-
 }  // namespace
 
 sys_streams sys_open() {
-    streams.in_term = isatty(STDIN_FILENO) != 0;
-    streams.out_term = isatty(STDOUT_FILENO) != 0;
-    streams.clear_by_call = false;
-    streams.ctrl_z_ends = false;
+    streams = {isatty(STDIN_FILENO) != 0, isatty(STDOUT_FILENO) != 0, false, false};
     const char* term = std::getenv("TERM");
     escapes = streams.out_term && term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
     if (streams.in_term || streams.out_term) {
         catch_signals();
-        std::atexit(leave_at_exit);
+        std::atexit([] { give_back(TCSANOW, true); });
     }
     return streams;
 }
@@ -264,16 +224,12 @@ long sys_read(void* buf, std::size_t size) {
 }
 
 bool sys_write(const void* buf, std::size_t size) {
-    const char* p = static_cast<const char*>(buf);
-    while (size > 0) {
+    for (const char* p = static_cast<const char*>(buf); size > 0;) {
         const ssize_t n = write(STDOUT_FILENO, p, size);
-        if (n < 0) {
-            if (retry(STDOUT_FILENO, true))
-                continue;
+        if (n < 0 && !retry(STDOUT_FILENO, true))
             return false;
-        }
-        p += n;
-        size -= static_cast<std::size_t>(n);
+        p += n > 0 ? n : 0;
+        size -= n > 0 ? static_cast<std::size_t>(n) : 0;
     }
     return true;
 }
@@ -308,8 +264,7 @@ long long sys_now() {
 }
 
 // The pause counts from when the sheet and the prompt have reached the
-// terminal, which over a slow line is later than when they were written.
-// Enter comes as a newline: the pause leaves ICRNL on.
+// terminal, later over a slow line.  Enter comes as \n: ICRNL stays on.
 pause_key sys_keys_begin() {
     if (streams.out_term)
         while (tcdrain(STDOUT_FILENO) != 0 && errno == EINTR) {
@@ -319,25 +274,20 @@ pause_key sys_keys_begin() {
     return {{'\n'}, 1};
 }
 
-// A key is the bytes that come together: a letter, an escape sequence, a
-// UTF-8 character, a click's report, 16 at most.  A terminal that reports
-// the focus sends ESC [ I when its window gains it and ESC [ O when it
-// loses it: neither is a key.
+// A key is the bytes that one read takes: a letter, an escape sequence, a
+// character, a click's report, 16 at most.  A terminal that reports the focus
+// sends ESC [ I and ESC [ O as its window gains and loses it: no key.
 int sys_key_event(pause_event& e, int ms) {
     if (ready(STDIN_FILENO, false, ms) <= 0)
         return 0;  // the time is up, or a signal came: the rule is asked again
+    const long n = sys_read(e.key.bytes, sizeof e.key.bytes);
+    if (n <= 0)
+        return -1;
     e.ms = sys_now();
     e.kind = pause_kind::key;
-    for (int c = key_byte(); c >= 0;) {
-        e.key.bytes[e.key.size++] = static_cast<unsigned char>(c);
-        c = e.key.size < sizeof e.key.bytes && ready(STDIN_FILENO, false, 0) > 0 ? key_byte() : -1;
-    }
-    if (e.key.size == 0)
-        return -1;
-    return e.key.size == 3 && std::memcmp(e.key.bytes, "\x1b[", 2) == 0 &&
-                   (e.key.bytes[2] == 'I' || e.key.bytes[2] == 'O')
-               ? 0
-               : 1;
+    e.key.size = static_cast<std::size_t>(n);
+    const std::string_view key(reinterpret_cast<const char*>(e.key.bytes), e.key.size);
+    return key == "\x1b[I" || key == "\x1b[O" ? 0 : 1;
 }
 
 void sys_keys_end() {

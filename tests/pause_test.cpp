@@ -54,8 +54,10 @@ std::string play(std::istringstream& words) {
         std::size_t at = word.find(':') + 1, tilde = word.find('~');
         const std::size_t kind = std::string("+*").find(word[at]);
         e.kind = kind == std::string::npos ? pause_kind::key : static_cast<pause_kind>(kind + 1);
-        e.key = key_of(word.substr(at + (kind != std::string::npos), tilde - at - (kind != std::string::npos)));
-        const long long first = std::stoll(word), every = tilde == std::string::npos ? 0 : std::stoll(word.substr(tilde + 1));
+        e.key =
+            key_of(word.substr(at + (kind != std::string::npos), tilde - at - (kind != std::string::npos)));
+        const long long first = std::stoll(word),
+                        every = tilde == std::string::npos ? 0 : std::stoll(word.substr(tilde + 1));
         const long long count = every == 0 ? 1 : std::stoll(word.substr(word.find('x', tilde) + 1));
         for (long long i = 0; i < count; ++i) {
             e.ms = start + first + i * every;
