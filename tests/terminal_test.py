@@ -143,11 +143,10 @@ def steps():
     return lines
 
 
-# Plays lines, the steps from one start to the next, in a fresh run that
-# starts at the first step; the reason it failed, if it did.
+# Plays the lines, a fresh run from the first step and at each start; the
+# reason it failed, if it did.
 def play(lines):
     global script, within
-    finish()
     for number, line in lines:
         verb, _, arg = line.partition(" ")
         if verb == "within":
@@ -155,7 +154,7 @@ def play(lines):
         elif verb == "shell":
             script = arg
         elif line and line[0] != "#":
-            if run is None:
+            if run is None or verb == "start":
                 finish(again=True)
             done = verb == "start" or act(verb, arg)
             if done is not True:
@@ -168,14 +167,11 @@ def main():
         signal.signal(sig, lambda *_: (kill_run(), os._exit(3)))
     signal.alarm(240)  # a scenario that hangs ends well before CTest's timeout
     lines = steps()
-    starts = [0] + [i for i, (_, line) in enumerate(lines) if line == "start"]
-    for begin, end in zip(starts, starts[1:] + [len(lines)]):
-        failed = play(lines[begin:end])
-        finish()
-        if failed:
-            print(failed, file=sys.stderr)
-            return 1
-    return 0 if lines else 1
+    failed = play(lines)
+    finish()
+    if failed:
+        print(failed, file=sys.stderr)
+    return 1 if failed or not lines else 0
 
 
 sys.exit(main())
