@@ -21,3 +21,30 @@ add_custom_command(OUTPUT ${changelog}.gz COMMAND ${CMAKE_COMMAND} -E copy ${PRO
     COMMAND gzip -9nf changelog DEPENDS debian/changelog)
 add_custom_target(changelog ALL DEPENDS ${changelog}.gz)
 install(FILES debian/copyright ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# For the desktop's menu: an entry that opens the program in a terminal, by
+# its full path (root's PATH has no /usr/games), its icon drawn at the
+# theme's sizes, and its AppStream record, dated as the changelog's last
+# entry.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(CALCSTATS_EXEC ${CMAKE_INSTALL_FULL_BINDIR}/calcstats)
+configure_file(res/calcstats.desktop.in ${PROJECT_BINARY_DIR}/org.example.calcstats.desktop @ONLY)
+file(STRINGS debian/changelog released REGEX "^ -- " LIMIT_COUNT 1)
+string(REGEX REPLACE ".*, ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) .*" "\\3-\\2-\\1" CALCSTATS_DATE "${released}")
+set(month 0)
+foreach(name IN ITEMS Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+    math(EXPR month "${month} + 1" OUTPUT_FORMAT DECIMAL)
+    string(REPLACE "-${name}-" "-0${month}-" CALCSTATS_DATE "${CALCSTATS_DATE}")
+endforeach()
+string(REGEX REPLACE "-0([0-9][0-9])-" "-\\1-" CALCSTATS_DATE "${CALCSTATS_DATE}")
+configure_file(res/calcstats.metainfo.xml.in ${PROJECT_BINARY_DIR}/org.example.calcstats.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/org.example.calcstats.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_BINARY_DIR}/org.example.calcstats.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(size IN ITEMS 32 48 256)
+    add_custom_command(OUTPUT icon-${size}.png COMMAND Python3::Interpreter
+        ${PROJECT_SOURCE_DIR}/res/make_icon.py ${size} icon-${size}.png DEPENDS res/make_icon.py)
+    list(APPEND icons icon-${size}.png)
+    install(FILES ${PROJECT_BINARY_DIR}/icon-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+        RENAME calcstats.png)
+endforeach()
+add_custom_target(icons ALL DEPENDS ${icons})

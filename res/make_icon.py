@@ -1,10 +1,19 @@
 #!/usr/bin/env python3
-"""Draws calcstats.ico: three rising bars, a stats chart, on a blue tile.
+"""Draws calcstats' icon: three rising bars, a stats chart, on a blue tile.
 
-Writes 16, 32 and 48 pixel images, each a 32-bit BMP with alpha, which every
-Windows since XP shows.  Run it from this folder to redraw the icon.
+make_icon.py                 writes calcstats.ico, 16, 32 and 48 pixel images,
+                             each a 32-bit BMP with alpha, which every Windows
+                             since XP shows (run it from this folder)
+make_icon.py SIZE FILE       writes a PNG of SIZE pixels, for a desktop or a
+                             web page; FILE - prints it as a data: URL
+make_icon.py SIZE FILE full  the same, the tile filling the square and the
+                             chart within its middle 80%, for platforms that
+                             cut an icon to a shape of their own (maskable)
 """
+import base64
 import struct
+import sys
+import zlib
 
 BLUE = (40, 80, 170, 255)
 EDGE = (20, 40, 100, 255)
@@ -12,13 +21,15 @@ BARS = [(240, 180, 40, 255), (250, 130, 40, 255), (230, 60, 50, 255)]
 CLEAR = (0, 0, 0, 0)
 
 
-def pixel(x, y, size):
+def pixel(x, y, size, full=False):
     """Colour at (x, y), y growing downwards, on a grid scaled to size."""
     u, v = (x + 0.5) * 16 / size, (y + 0.5) * 16 / size
+    if full:
+        u, v = 8 + (u - 8) / 0.8, 8 + (v - 8) / 0.8
     corner = 2.5
     cx = min(max(u, corner), 16 - corner)
     cy = min(max(v, corner), 16 - corner)
-    d = ((u - cx) ** 2 + (v - cy) ** 2) ** 0.5
+    d = 0 if full else ((u - cx) ** 2 + (v - cy) ** 2) ** 0.5
     if d > corner:
         return CLEAR
     for i, (left, top) in enumerate([(3, 9), (6.5, 6), (10, 3)]):
@@ -40,7 +51,24 @@ def image(size):
     return header + b"".join(rows) + mask_row * size
 
 
+def png(size, full):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    rows = b"".join(b"\0" + bytes(c for x in range(size) for c in pixel(x, y, size, full)) for y in range(size))
+    head = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", head) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
+
+
 def main():
+    if len(sys.argv) > 2:
+        data = png(int(sys.argv[1]), sys.argv[3:] == ["full"])
+        if sys.argv[2] == "-":
+            print("data:image/png;base64," + base64.b64encode(data).decode(), end="")
+        else:
+            with open(sys.argv[2], "wb") as f:
+                f.write(data)
+        return
     sizes = [16, 32, 48]
     images = [image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
