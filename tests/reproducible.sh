@@ -26,7 +26,7 @@ as=()
 list() { case $1 in *.deb) ar tv "$1" && dpkg-deb -c "$1" ;; *.zip) python3 -c 'import sys, zipfile
 [print(i.filename, i.date_time, oct(i.external_attr >> 16), i.extra.hex()) for i in zipfile.ZipFile(sys.argv[1]).infolist()]' "$1" ;; esac; }
 status=0
-for artifact in build/package/deb/calcstats_*.deb build/windows/calcstats-*.zip build/windows/calcstats.exe build/web/calcstats.html; do
+for artifact in build/package/deb/calcstats_*.deb build/windows/calcstats-*.zip build/windows/calcstats.exe build/web/calcstats.html build/web/site/*; do
     cmp "$artifact" "$copy/src/$artifact" || { diff <(list "$artifact") <(list "$copy/src/$artifact") || :; status=1; }
 done
 exit $status

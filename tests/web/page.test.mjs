@@ -6,6 +6,7 @@
 // between two inputs is, to the page, exactly the one the case gives.
 import assert from "node:assert/strict";
 import { readdirSync, readFileSync, statSync } from "node:fs";
+import http from "node:http";
 import path from "node:path";
 import { after, test } from "node:test";
 import { fileURLToPath, pathToFileURL } from "node:url";
@@ -132,6 +133,47 @@ test("what is typed while the page starts goes whole into the first answer", asy
   await page.waitForFunction(() => document.body.dataset.waiting === "line");
   await answer(page, "30 130");
   assert.ok(await page.evaluate("written.includes('| Force : 130 | Dexterite : 130 |')"));
+});
+
+// The folder for a web host, served from this machine as a host serves it:
+// installable, kept for play offline after one visit online, a reload and a
+// new tab alike, nothing asked for in vain, and a new version taken on the
+// next visit online.
+test("from a web host: installable, offline after one visit, updated on the next", async () => {
+  const site = path.join(path.dirname(process.argv[2]), "site"), types = { ".html": "text/html", ".js": "text/javascript",
+    ".webmanifest": "application/manifest+json", ".png": "image/png" };
+  let version = "", missing = [];
+  const server = http.createServer((request, response) => {
+    const file = path.join(site, request.url.replace(/\/$/, "/index.html"));
+    try {
+      const body = readFileSync(file);
+      response.writeHead(200, { "content-type": types[path.extname(file)] }).end(file.endsWith(".html") ?
+        String(body).replace("</h1>", `${version}</h1>`) : body);
+    } catch {
+      missing.push(request.url) && response.writeHead(404).end();
+    }
+  }).listen(0);
+  after(() => server.close());
+  const page = await open(), context = page.context(), home = `http://localhost:${server.address().port}/`;
+  const cycle = async tab => {
+    await tab.goto(home);
+    await answer(tab, "1 130 130");
+    await tab.waitForFunction(() => document.getElementById("screen").textContent.includes("| Force : 130 |"));
+    await perform(tab, [later, ["keyboard.press", "x"], later]);
+    assert.equal(await waiting(tab), "line");
+    return tab.evaluate("document.querySelector('h1').textContent");
+  };
+  await cycle(page);
+  await page.waitForFunction("navigator.serviceWorker.controller", null, { timeout: 10_000 });
+  // Playwright's contexts are incognito, which Chromium says first: the page's own errors come after.
+  assert.deepEqual((await page.cdp.send("Page.getInstallabilityErrors")).installabilityErrors.map(e => e.errorId), ["in-incognito"]);
+  await context.setOffline(true);
+  await cycle(page);
+  await cycle(await context.newPage());
+  await context.setOffline(false);
+  version = " 2";
+  assert.equal(await cycle(page), "Calculateur de statistiques 2");
+  assert.deepEqual(missing, []);
 });
 
 // axe-core's WCAG 2.x A and AA rules, the 7:1 contrast of AAA on top of the
