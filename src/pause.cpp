@@ -7,12 +7,13 @@ namespace {
 
 // Whether k is key again, whole, once or more: a keyboard's repeats pile up
 // when the program reads late, and the 16 bytes of a read may cut the last
-// one short.  A key read late may itself be such a pile: its repeating
-// piece is the key.
+// one short.  A key read late may itself be such a pile, whole or, when it
+// fills a read, cut short: its repeating piece is the key.
 bool same(const pause_key& k, const pause_key& key) {
+    const bool full = key.size == sizeof key.bytes;
     std::size_t piece = 1;
-    while (piece < key.size &&
-           (key.size % piece != 0 || std::memcmp(key.bytes, key.bytes + piece, key.size - piece) != 0))
+    while (piece < key.size && ((!full && key.size % piece != 0) ||
+                                std::memcmp(key.bytes, key.bytes + piece, key.size - piece) != 0))
         ++piece;
     if (key.size == 0 || k.size < piece)
         return false;
@@ -29,6 +30,7 @@ pause_state pause_begin(long long shown, const pause_key& answer) {
     p.answer = p.watched = answer;
     p.shown = p.last = shown;
     p.seen = shown - pause_slow_ms;  // the answer's own press is no repeat's start
+    p.slow = true;                   // the answer's key may be held since
     return p;
 }
 
