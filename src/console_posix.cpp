@@ -254,7 +254,7 @@ std::string_view sys_title(const char* title) {
 }
 
 std::string_view sys_clear() {
-    return escapes ? "\x1b[H\x1b[2J\x1b[3J" : std::string_view();
+    return escapes ? terminal_clear : std::string_view();
 }
 
 long long sys_now() {

@@ -39,6 +39,10 @@ bool sys_close();
 std::string_view sys_title(const char* title);
 std::string_view sys_clear();
 
+// A terminal's clear, of the window and of what scrolled off it: Windows
+// Terminal and some others clear only the window for ESC [ 2 J.
+constexpr std::string_view terminal_clear = "\x1b[H\x1b[2J\x1b[3J";
+
 // The pause's input, once what came before it has been written.
 // sys_keys_begin takes the keyboard, drops what was typed before the pause
 // showed, and says which key sends an answer; sys_key_event waits ms at

@@ -67,10 +67,6 @@ void leave() {
         SetConsoleTitleW(saved_title);
 }
 
-void leave_at_exit() {
-    leave();
-}
-
 // Runs on a thread of its own; returning FALSE lets the default handler end
 // the process as usual.
 BOOL WINAPI on_control(DWORD event) {
@@ -125,7 +121,7 @@ sys_streams sys_open() {
     // The title may be set with both streams redirected, and is then given
     // back as well.
     SetConsoleCtrlHandler(on_control, TRUE);
-    std::atexit(leave_at_exit);
+    std::atexit(leave);
     // Only a dialogue on two consoles is ever cleared.
     streams.clear_by_call = !(streams.in_term && streams.out_term && mode_enter());
     streams.ctrl_z_ends = !streams.in_term;
@@ -188,7 +184,7 @@ std::string_view sys_title(const char* title) {
 
 std::string_view sys_clear() {
     if (mode_changed)
-        return "\x1b[H\x1b[2J\x1b[3J";
+        return terminal_clear;
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(out_handle, &info))
         return {};
