@@ -97,12 +97,11 @@ def mode():
 def act(verb, arg):
     global taken
     text = codecs.decode(arg, "unicode_escape").encode("latin1")
-    if verb in ("type", "press"):
-        step = 1 if verb == "press" and split_ms > 0 else max(len(text), 1)
-        return send([text[at : at + step] for at in range(0, len(text), step)], split_ms) or True
-    if verb == "hold":
-        key, ms, every = (arg + " 33").split()[:3]
-        return send([codecs.decode(key, "unicode_escape").encode("latin1")] * -(-int(ms) // int(every)), int(every)) or True
+    if verb in ("type", "press", "hold"):
+        key, ms, every = (arg + " 33").split()[:3] if verb == "hold" else (arg, 0, split_ms)
+        key = codecs.decode(key, "unicode_escape").encode("latin1")
+        step = 1 if verb == "press" and split_ms > 0 else max(len(key), 1)
+        return send([key[at : at + step] for at in range(0, len(key), step)] * max(1, -(-int(ms) // int(every or 1))), int(every)) or True
     if verb == "expect":
         found = until(lambda: out.find(text, taken) >= 0, within)
         taken = out.find(text, taken) + len(text) if found else taken
