@@ -24,9 +24,10 @@ const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", arg
 after(() => browser.close());
 
 // Watches the screen from outside the page: what the program wrote, "\f"
-// where the screen was cleared.
+// where the screen was cleared; and the answers on screen, as echoed.
 function watch() {
   window.written = "";
+  window.echoed = () => [...document.querySelectorAll("kbd")].map(k => k.textContent).join("");
   new MutationObserver(records => {
     for (const r of records.filter(r => r.target.id === "screen")) {
       written += r.removedNodes.length > 0 ? "\f" : "";
@@ -42,6 +43,7 @@ async function open(options = {}) {
   const context = await browser.newContext({ ...options, permissions: ["clipboard-read", "clipboard-write"] });
   const page = await context.newPage();
   page.cdp = await context.newCDPSession(page);
+  page.onward = () => onward(page);
   page.requests = [];
   page.on("request", request => page.requests.push(request.url()));
   await page.addInitScript(watch);
@@ -61,7 +63,6 @@ async function perform(page, steps) {
 
 const answer = (page, text) => perform(page, [["keyboard.type", text], ["keyboard.press", "Enter"]]);
 const later = ["clock.runFor", 250];  // a person's moment, at a pause, and the moment that ends it
-const echoed = page => page.evaluate("[...document.querySelectorAll('kbd')].map(k => k.textContent).join('')");
 
 // Goes on at each pause, a moment after it shows; what the page then waits for.
 async function onward(page) {
@@ -94,30 +95,14 @@ test("every transcript: the dialogue byte for byte, and a clear before each bann
   assert.ok(statSync(process.argv[2]).size < 250_000, "the page stays under 250 KB");
 });
 
-test("on a phone: what ends a pause and what leaves it waiting; nothing of it in the next answer", async () => {
-  const page = await open(phone);
-  await answer(page, "0");
-  for (const [what, ends, steps, echo = "0\n"] of cases.pause) {
-    await waiting(page);
-    await perform(page, [later, ...steps, later]);
-    if (!ends) {
-      assert.equal(await page.evaluate("document.body.dataset.waiting"), "key", `${what} leaves it waiting`);
-      await perform(page, [later, ["keyboard.press", "x"], later]);
-    }
-    assert.equal(await waiting(page), "line", what);
-    await answer(page, "0");
-    assert.equal(await echoed(page), echo, what);
-  }
-});
-
-test("from a fresh page, each case: what the player does, a key at each pause, and what then holds", async () => {
-  const page = await open();
-  for (const [what, steps, holds] of cases.fresh) {
+test("each case, on a fresh page: the player's steps, and what then holds", async () => {
+  const pages = { desk: await open(), phone: await open(phone) };
+  for (const [what, on, steps, holds] of cases.cases) {
+    const page = pages[on];
     await page.reload();
     await waiting(page);
-    await perform(page, steps);
-    await onward(page);
-    assert.ok(await page.evaluate(holds), `${what}: ${await echoed(page)}`);
+    await perform(page, steps.flatMap(step => typeof step === "string" ? cases.sequences[step] : [step])).catch(e => assert.fail(`${what}: ${e}`));
+    assert.ok(await page.evaluate(holds), `${what}: ${await page.evaluate("echoed()")}`);
   }
 });
 
