@@ -1,5 +1,6 @@
-// Makes the README's pictures of the page, each with a warrior's sheet: on a
-// desk in the dark palette, on a phone in the light one.  After cmake --workflow --preset web, which
+// Makes the pictures of the page that the README and the web app manifest
+// show, each with a warrior's sheet: on a desk in the dark palette, on a
+// phone in the light one.  The manifest states their sizes.  After cmake --workflow --preset web, which
 // installs playwright-core in tests/web:
 //   node web/screenshots.mjs [PAGE]     (PAGE: build/web/calcstats.html)
 import { createRequire } from "node:module";
