@@ -7,9 +7,9 @@
 // events, EVERY ms apart.  The pause shows at 0 of the file's times, after
 // an answer sent with \n.  Each line is played twice, the clock reading a
 // million ms then and past 2^32 ms, as a machine up for 50 days reads it.
+#include <cctype>
 #include <cstdio>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,33 +18,38 @@
 
 namespace {
 
-const std::regex event(R"((\d+):([+*]?)((?:\\x[0-9a-fA-F]{2}|\\[nrt\\]|[^\\~])*)(?:~(\d+)x(\d+))?)");
-const std::regex escape(R"(\\x([0-9a-fA-F]{2})|\\(.)|(.))");
-
-// The byte that an escape of the key, or a character, stands for.
-unsigned char byte(const std::smatch& m) {
-    const std::string c = m[2].matched ? m[2] : m[3];
-    return static_cast<unsigned char>(m[1].matched   ? std::stoi(m[1], nullptr, 16)
-                                      : m[2].matched ? "\n\r\t\\"[std::string("nrt\\").find(c)]
-                                                     : c[0]);
+// The byte that the key's text at s stands for, s left after it: a
+// character, \n \r \t \\ or \xHH; -1 for any other escape.
+int byte(const char*& s) {
+    const std::string from = "nrt\\", to = "\n\r\t\\";
+    const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    if (*s != '\\')
+        return static_cast<unsigned char>(*s++);
+    if (s[1] == 'x' && hex(s[2]) && hex(s[3]))
+        return s += 4, std::stoi(std::string(s - 2, 2), nullptr, 16);
+    const std::size_t at = from.find(s[1]);  // none for the word's end
+    return at == std::string::npos ? -1 : (s += 2, to[at]);
 }
 
 // Adds the events of a word, their times from the pause; false if it is none.
 bool parse(const std::string& word, std::vector<pause_event>& events) {
-    std::smatch m;
-    if (!std::regex_match(word, m, event))
+    const char* s = word.c_str();
+    int n = 0;
+    long long ms = 0, every = 0, count = 1;
+    if (std::sscanf(s, "%lld:%n", &ms, &n) != 1 || n == 0)
         return false;
-    pause_event e{std::stoll(m[1]), pause_kind::key, {}};
-    if (m[2].length() > 0)
-        e.kind = m[2] == "+" ? pause_kind::press : pause_kind::repeat;
-    const std::string key = m[3];
-    for (std::sregex_iterator b(key.begin(), key.end(), escape), end; b != end; ++b) {
-        if (e.key.size == sizeof e.key.bytes)
+    pause_event e{ms, pause_kind::key, {}};
+    if (*(s += n) == '+' || *s == '*')
+        e.kind = *s++ == '+' ? pause_kind::press : pause_kind::repeat;
+    while (*s != '\0' && *s != '~') {
+        const int c = byte(s);
+        if (c < 0 || e.key.size == sizeof e.key.bytes)
             return false;
-        e.key.bytes[e.key.size++] = byte(*b);
+        e.key.bytes[e.key.size++] = static_cast<unsigned char>(c);
     }
-    for (long long n = m[5].matched ? std::stoll(m[5]) : 1; n-- > 0;
-         e.ms += m[4].matched ? std::stoll(m[4]) : 0)
+    if (*s == '~' && std::sscanf(s, "~%lldx%lld", &every, &count) != 2)
+        return false;
+    for (; count-- > 0; e.ms += every)
         events.push_back(e);
     return true;
 }
