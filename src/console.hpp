@@ -3,8 +3,8 @@
 // Output is kept in a buffer and handed to the system only when the program
 // is about to wait for the player (a read that must block, the pause's key),
 // before a clear that the platform makes by a call of its own rather than
-// with bytes in the stream, when the buffer is full, and at exit.  A failed write is reported on
-// standard error and ends the program with status 1.
+// with bytes in the stream, when the buffer is full, and at exit.  A failed
+// write is reported on standard error and ends the program with status 1.
 #pragma once
 
 #include <initializer_list>
