@@ -7,7 +7,6 @@
 // events, EVERY ms apart.  The pause shows at 0 of the file's times, after
 // an answer sent with \n.  Each line is played twice, the clock reading a
 // million ms then and past 2^32 ms, as a machine up for 50 days reads it.
-#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -22,11 +21,12 @@ namespace {
 // character, \n \r \t \\ or \xHH; -1 for any other escape.
 int byte(const char*& s) {
     const std::string from = "nrt\\", to = "\n\r\t\\";
-    const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    unsigned hex = 0;
+    int n = 0;
     if (*s != '\\')
         return static_cast<unsigned char>(*s++);
-    if (s[1] == 'x' && hex(s[2]) && hex(s[3]))
-        return s += 4, std::stoi(std::string(s - 2, 2), nullptr, 16);
+    if (s[1] == 'x' && std::sscanf(s + 2, "%2x%n", &hex, &n) == 1 && n == 2)
+        return s += 4, static_cast<int>(hex);
     const std::size_t at = from.find(s[1]);  // none for the word's end
     return at == std::string::npos ? -1 : (s += 2, to[at]);
 }
